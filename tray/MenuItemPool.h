@@ -1,0 +1,44 @@
+// The records and submenus the launcher menu points to. The pool owns them;
+// the menu only refers to them, so they are freed together at each rebuild.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "store/LaunchEntry.h"
+#include "ui/Menu.h"
+
+// What an owner-drawn menu item shows: its text and its icon in the shell's
+// system image list (-1: none).
+struct MenuItemData {
+    std::string text;
+    int iconIndex = -1;
+};
+
+class MenuItemPool {
+public:
+    static constexpr int kCapacity = kMaxEntries;
+
+    MenuItemPool() = default;
+    ~MenuItemPool() { Clear(); }
+    MenuItemPool(const MenuItemPool&) = delete;
+    MenuItemPool& operator=(const MenuItemPool&) = delete;
+
+    // A new empty record, or null when the pool holds kCapacity of them.
+    MenuItemData* NewItemData();
+    // A new empty popup menu, or null when the pool holds kCapacity of them.
+    PopupMenu* NewSubmenu();
+    // Frees every record and destroys every submenu.
+    void Clear();
+
+    int ItemDataCount() const { return itemCount_; }
+    int SubmenuCount() const { return submenuCount_; }
+
+private:
+    std::unique_ptr<MenuItemData> items_[kCapacity];
+    std::unique_ptr<PopupMenu> submenus_[kCapacity];
+    int itemCount_ = 0;
+    int submenuCount_ = 0;
+};

@@ -1,0 +1,67 @@
+#include "ui/Application.h"
+
+#include <cstring>
+
+namespace {
+Application* instance = nullptr;
+}
+
+Application::Application() {
+    instance = this;
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    modulePath_ = path;
+
+    const char* base = path;
+    for (const char* p = path; *p; p = CharNextA(p))
+        if (*p == '\\' || *p == '/' || *p == ':')
+            base = p + 1;
+    name_ = base;
+    size_t dot = name_.rfind('.');
+    if (dot != std::string::npos)
+        name_.erase(dot);
+
+    helpFilePath_ = modulePath_;
+    dot = helpFilePath_.rfind('.');
+    size_t slash = helpFilePath_.find_last_of("\\/");
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        helpFilePath_.erase(dot);
+    helpFilePath_ += ".HLP";
+
+    // F1 inside a message prompt comes through the dialog-box message filter.
+    filterHook_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+}
+
+Application::~Application() {
+    if (filterHook_)
+        UnhookWindowsHookEx(filterHook_);
+    if (instance == this)
+        instance = nullptr;
+}
+
+Application& Application::Instance() {
+    return *instance;
+}
+
+int Application::Run() {
+    if (InitInstance()) {
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return ExitInstance();
+}
+
+void Application::WinHelp(DWORD, UINT) {}
+
+LRESULT CALLBACK Application::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && instance && instance->promptContext_ != 0 &&
+        msg->message == WM_KEYDOWN && msg->wParam == VK_F1) {
+        instance->WinHelp(instance->promptContext_, HELP_CONTEXT);
+        return TRUE;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

@@ -1,0 +1,15 @@
+// The standard Open File dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Shows the dialog. The filter is in the pipe-separated form
+// "description|pattern|...||". On OK fills the chosen file's full path and
+// its name without folder, and returns true.
+bool ChooseFileToOpen(HWND owner, const char* pipeFilter, DWORD flags, std::string* path,
+                      std::string* fileName);
+
+// "a|b||" -> "a\0b\0\0": the form the dialog expects.
+std::string FilterFromPipes(const char* pipeFilter);

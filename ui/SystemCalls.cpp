@@ -1,0 +1,6 @@
+#include "ui/SystemCalls.h"
+
+SystemCalls& System() {
+    static SystemCalls calls;
+    return calls;
+}
