@@ -1,0 +1,123 @@
+#include "GuiTest.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "ui/Application.h"
+
+TempFolder::TempFolder() {
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    static unsigned counter = 0;
+    char name[MAX_PATH];
+    std::snprintf(name, sizeof name, "%sbwtest-%lu-%u", base, GetCurrentProcessId(), ++counter);
+    path_ = name;
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+namespace {
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = path + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+} // namespace
+
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        PumpMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+namespace {
+ModalDriver* activeDriver = nullptr;
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        *reinterpret_cast<HWND*>(param) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+ModalDriver::ModalDriver(std::function<void(HWND)> action) : action_(std::move(action)) {
+    activeDriver = this;
+    // Dialogs already on screen (a visible settings window) are not the target.
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&seenBefore_));
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+}
+
+ModalDriver::~ModalDriver() {
+    KillTimer(nullptr, timer_);
+    activeDriver = nullptr;
+}
+
+void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalDriver* self = activeDriver;
+    if (!self || self->busy_)
+        return;
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || dialog == self->seenBefore_)
+        return;
+    for (HWND handled : self->handled_)
+        if (handled == dialog)
+            return;
+    self->handled_.push_back(dialog);
+    ++self->runs_;
+    // The action may open further modal windows (a refusal's message box);
+    // their own loops keep this timer running, and they are driven in turn.
+    self->busy_ = false;
+    self->action_(dialog);
+}
+
+std::string DialogItemText(HWND dialog, int id) {
+    char text[1024] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+int main(int argc, char** argv) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    Application app;
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
