@@ -71,5 +71,27 @@ public:
     int WriteWindowPos(int x, int y);
 
 private:
-    // (private members are the implementation's)
+    std::string FilePath(const char* name) const;
+    int AssignNewId();
+    void ReclaimUnusedIds();
+    void ClearCommittedTable();
+    bool ParseDataFile(const unsigned char* bytes, size_t length, int32_t* version,
+                       uint8_t* stored);
+    void GiveFreshIds();
+    bool KeepCopyOfDataFile();
+    uint8_t ChecksumOf(int32_t version) const;
+
+    Platform* platform_;
+    Options options_;
+    int32_t usedIds_[kMaxEntries];
+    int32_t committedCount_;
+    int32_t workingCount_;
+    LaunchEntry committedEntries_[kMaxEntries];
+    WorkingEntry workingEntries_[kMaxEntries];
+
+    std::string directory_;
+    LoadReport loadReport_;
+    // The data file was found damaged but no copy of it could be kept yet:
+    // no save may replace it until one is.
+    bool copyPending_;
 };

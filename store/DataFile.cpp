@@ -1,0 +1,291 @@
+// The data file: the committed table as checksum byte, version, count and
+// records, little-endian int32 fields without padding.
+#include <cstring>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "store/ItemStore.h"
+#include "store/TableRules.h"
+
+namespace {
+
+constexpr int32_t kFileVersion = 100;
+constexpr size_t kHeaderBytes = 9;       // checksum, version, count
+constexpr size_t kRecordFixedBytes = 22; // kind, id, parent, two lengths, two NULs
+constexpr size_t kMaxNameLength = kNameSize - 1;
+constexpr size_t kMaxPathLength = kPathSize - 1;
+constexpr size_t kMaxFileBytes =
+    kHeaderBytes + kMaxEntries * (kRecordFixedBytes + kMaxNameLength + kMaxPathLength);
+// Kept copies of damaged files are numbered; past this many the store stops
+// looking for a free name.
+constexpr int kMaxKeptCopies = 1000;
+
+// The text's length up to its NUL, never past the field: an unterminated
+// field counts as its size minus one, the last byte giving way to the NUL
+// that the file always carries.
+int32_t TextLength(const char* text, size_t size) {
+    size_t length = 0;
+    while (length + 1 < size && text[length] != '\0')
+        ++length;
+    return static_cast<int32_t>(length);
+}
+
+void PutInt32(std::vector<unsigned char>* out, int32_t value) {
+    uint32_t bits = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        out->push_back(static_cast<unsigned char>(bits >> shift));
+}
+
+void PutText(std::vector<unsigned char>* out, const char* text, int32_t length) {
+    PutInt32(out, length);
+    out->insert(out->end(), text, text + length);
+    out->push_back(0);
+}
+
+uint8_t XorInt32(int32_t value) {
+    uint32_t bits = static_cast<uint32_t>(value);
+    return static_cast<uint8_t>(bits ^ (bits >> 8) ^ (bits >> 16) ^ (bits >> 24));
+}
+
+// Reads the file's bytes front to back, refusing to go past their end.
+class ByteReader {
+public:
+    ByteReader(const unsigned char* bytes, size_t length) : p_(bytes), left_(length) {}
+
+    bool Int32(int32_t* value) {
+        if (left_ < 4)
+            return false;
+        uint32_t bits =
+            uint32_t(p_[0]) | uint32_t(p_[1]) << 8 | uint32_t(p_[2]) << 16 | uint32_t(p_[3]) << 24;
+        *value = static_cast<int32_t>(bits);
+        Skip(4);
+        return true;
+    }
+
+    bool Byte(uint8_t* value) {
+        if (left_ < 1)
+            return false;
+        *value = p_[0];
+        Skip(1);
+        return true;
+    }
+
+    // A length field, then that many bytes of text without a NUL, then the
+    // NUL: copied, NUL included, into a field of size bytes.
+    bool Text(char* field, size_t size) {
+        int32_t length = 0;
+        if (!Int32(&length) || length < 0 || static_cast<size_t>(length) > size - 1)
+            return false;
+        size_t textLength = static_cast<size_t>(length);
+        if (left_ < textLength + 1)
+            return false;
+        if (std::memchr(p_, 0, textLength) != nullptr || p_[textLength] != 0)
+            return false;
+        std::memcpy(field, p_, textLength + 1);
+        Skip(textLength + 1);
+        return true;
+    }
+
+    bool AtEnd() const { return left_ == 0; }
+
+private:
+    void Skip(size_t count) {
+        p_ += count;
+        left_ -= count;
+    }
+
+    const unsigned char* p_;
+    size_t left_;
+};
+
+} // namespace
+
+uint8_t ItemStore::XorBytes(const void* bytes, size_t length) {
+    const unsigned char* p = static_cast<const unsigned char*>(bytes);
+    uint8_t result = 0;
+    for (size_t i = 0; i < length; ++i)
+        result ^= p[i];
+    return result;
+}
+
+uint8_t ItemStore::ChecksumOf(int32_t version) const {
+    uint8_t sum = XorInt32(version) ^ XorInt32(committedCount_);
+    for (int i = 0; i < committedCount_; ++i) {
+        const LaunchEntry& entry = committedEntries_[i];
+        int32_t nameLength = TextLength(entry.name, sizeof entry.name);
+        int32_t pathLength = TextLength(entry.path, sizeof entry.path);
+        sum ^= XorInt32(entry.kind) ^ XorInt32(entry.id) ^ XorInt32(entry.parent);
+        sum ^= XorInt32(nameLength) ^ XorBytes(entry.name, static_cast<size_t>(nameLength));
+        sum ^= XorInt32(pathLength) ^ XorBytes(entry.path, static_cast<size_t>(pathLength));
+    }
+    return sum;
+}
+
+uint8_t ItemStore::CalcCheckSum() const {
+    return ChecksumOf(kFileVersion);
+}
+
+bool ItemStore::VerifyCheckSum(int32_t version, uint8_t stored) const {
+    return ChecksumOf(version) == stored;
+}
+
+const LoadReport& ItemStore::GetLoadReport() const {
+    return loadReport_;
+}
+
+void ItemStore::ClearCommittedTable() {
+    committedCount_ = 0;
+    for (LaunchEntry& entry : committedEntries_)
+        table_rules::ResetSlot(&entry);
+}
+
+// Reads the records straight into the committed table. False when the bytes
+// break the layout anywhere: a count outside 0..255, a length past its
+// field, a missing NUL or one inside the text, an early end, bytes after the
+// last record.
+bool ItemStore::ParseDataFile(const unsigned char* bytes, size_t length, int32_t* version,
+                              uint8_t* stored) {
+    ByteReader reader(bytes, length);
+    int32_t count = 0;
+    if (!reader.Byte(stored) || !reader.Int32(version) || !reader.Int32(&count))
+        return false;
+    if (count < 0 || count > kMaxEntries)
+        return false;
+    committedCount_ = count;
+    for (int i = 0; i < count; ++i) {
+        LaunchEntry& entry = committedEntries_[i];
+        if (!reader.Int32(&entry.kind) || !reader.Int32(&entry.id) || !reader.Int32(&entry.parent))
+            return false;
+        if (!reader.Text(entry.name, sizeof entry.name) ||
+            !reader.Text(entry.path, sizeof entry.path)) {
+            return false;
+        }
+    }
+    return reader.AtEnd();
+}
+
+// A record whose id lies outside 0..254 or repeats an earlier record's id
+// gets the lowest id that no record holds (and, where possible, that this run
+// has not reserved). Entries naming the id stay with its first holder.
+void ItemStore::GiveFreshIds() {
+    bool held[kMaxEntries] = {};
+    bool needsId[kMaxEntries] = {};
+    for (int i = 0; i < committedCount_; ++i) {
+        int32_t id = committedEntries_[i].id;
+        if (id >= 0 && id < kMaxEntries && !held[id]) {
+            held[id] = true;
+        } else {
+            needsId[i] = true;
+        }
+    }
+    for (int i = 0; i < committedCount_; ++i) {
+        if (!needsId[i])
+            continue;
+        int fresh = -1;
+        for (int id = 0; id < kMaxEntries && fresh < 0; ++id) {
+            if (!held[id] && usedIds_[id] == 0)
+                fresh = id;
+        }
+        for (int id = 0; id < kMaxEntries && fresh < 0; ++id) {
+            if (!held[id])
+                fresh = id;
+        }
+        // There are at most as many records as ids, so one is always free.
+        held[fresh] = true;
+        committedEntries_[i].id = fresh;
+    }
+}
+
+// Keeps the data file as found next to it, under a name no earlier copy has.
+bool ItemStore::KeepCopyOfDataFile() {
+    std::string dataFile = DataFilePath();
+    std::string base = dataFile + ".damaged";
+    for (int n = 1; n <= kMaxKeptCopies; ++n) {
+        std::string name = n == 1 ? base : base + "." + std::to_string(n);
+        if (platform_->CopyToNewFile(dataFile, name)) {
+            loadReport_.keptCopy = name;
+            copyPending_ = false;
+            return true;
+        }
+        if (!platform_->FileExists(name))
+            break; // the copy failed, not the name
+    }
+    copyPending_ = true;
+    return false;
+}
+
+int ItemStore::LoadData() {
+    loadReport_ = LoadReport{};
+    copyPending_ = false;
+    ClearCommittedTable();
+
+    std::vector<unsigned char> bytes;
+    ReadResult read = platform_->ReadFileBytes(DataFilePath(), kMaxFileBytes + 1, &bytes);
+    if (read == ReadResult::NotFound) {
+        loadReport_.state = DataFileState::Missing;
+        return 0;
+    }
+
+    int32_t version = 0;
+    uint8_t stored = 0;
+    if (read != ReadResult::Ok || !ParseDataFile(bytes.data(), bytes.size(), &version, &stored)) {
+        ClearCommittedTable();
+        loadReport_.state = DataFileState::Damaged;
+        KeepCopyOfDataFile();
+        return 0;
+    }
+
+    // The checksum covers the records as they were read, before any repair.
+    bool checksumGood = VerifyCheckSum(version, stored);
+    GiveFreshIds();
+    // Readers walk the table expecting tree order; a file the program wrote
+    // is in tree order already and stays as it is.
+    table_rules::ArrangeInTreeOrder(committedEntries_, committedCount_, false);
+    MarkUsedIds();
+    if (!checksumGood) {
+        loadReport_.state = DataFileState::ChecksumMismatch;
+        KeepCopyOfDataFile();
+        return 0;
+    }
+    loadReport_.state = DataFileState::Loaded;
+    return 1;
+}
+
+int ItemStore::SaveData() {
+    std::string dataFile = DataFilePath();
+    std::string tempFile = TempFilePath();
+    // A damaged file is never replaced before a copy of it is kept.
+    if (copyPending_ && platform_->FileExists(dataFile) && !KeepCopyOfDataFile())
+        return 0;
+
+    std::unique_ptr<OutputFile> file = platform_->CreateOutputFile(tempFile);
+    if (!file) {
+        platform_->RemoveFile(tempFile);
+        return 0;
+    }
+
+    std::vector<unsigned char> piece;
+    piece.push_back(CalcCheckSum());
+    PutInt32(&piece, kFileVersion);
+    PutInt32(&piece, committedCount_);
+    bool written = file->Write(piece.data(), piece.size());
+    for (int i = 0; i < committedCount_ && written; ++i) {
+        const LaunchEntry& entry = committedEntries_[i];
+        piece.clear();
+        PutInt32(&piece, entry.kind);
+        PutInt32(&piece, entry.id);
+        PutInt32(&piece, entry.parent);
+        PutText(&piece, entry.name, TextLength(entry.name, sizeof entry.name));
+        PutText(&piece, entry.path, TextLength(entry.path, sizeof entry.path));
+        written = file->Write(piece.data(), piece.size());
+    }
+    written = written && file->Flush();
+    written = file->Close() && written;
+    file.reset();
+
+    if (!written || !platform_->ReplaceFileAtomically(tempFile, dataFile)) {
+        platform_->RemoveFile(tempFile);
+        return 0;
+    }
+    return 1;
+}

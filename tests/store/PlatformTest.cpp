@@ -1,0 +1,121 @@
+// The build's platform functions, as the store relies on them.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "res/resource.h"
+
+namespace {
+
+TEST(PlatformTest, ProgramNameAndDirectory) {
+    Platform& platform = DefaultPlatform();
+    EXPECT_EQ("brindleway_store_tests", platform.ProgramName());
+    std::string directory = platform.ProgramDirectory();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_NE(kPathSeparator, directory.back());
+    EXPECT_TRUE(platform.FileExists(directory));
+    std::string program = directory + kPathSeparator + "brindleway_store_tests";
+    EXPECT_TRUE(platform.FileExists(program) || platform.FileExists(program + ".exe"));
+}
+
+TEST(PlatformTest, StoreFilesLieInTheProgramsFolderByDefault) {
+    ItemStore store;
+    std::string folder = DefaultPlatform().ProgramDirectory() + kPathSeparator;
+    EXPECT_EQ(folder + "Brindleway.bwz", store.DataFilePath());
+    EXPECT_EQ(folder + "~Brindleway.tmp", store.TempFilePath());
+    EXPECT_EQ(folder + "Brindleway.ini", store.SettingsFilePath());
+}
+
+TEST(PlatformTest, FullTableReachesTheInstalledPromptFunction) {
+    HookedPrompts().clear();
+    ItemStore store;
+    TempDir dir;
+    store.SetDirectory(dir.Path());
+    EXPECT_EQ(0, store.InsertData(MakeEntry("x", KIND_FILE, -1), kMaxEntries));
+    EXPECT_EQ(std::vector<unsigned>{IDS_TABLE_FULL}, HookedPrompts());
+}
+
+TEST(PlatformTest, FileExistsForFilesAndFolders) {
+    TempDir dir;
+    Platform& platform = DefaultPlatform();
+    EXPECT_TRUE(platform.FileExists(dir.Path()));
+    EXPECT_FALSE(platform.FileExists(dir.File("none")));
+    EXPECT_FALSE(platform.FileExists(dir.File("none") + kPathSeparator + "deeper"));
+    WriteText(dir.File("there"), "");
+    EXPECT_TRUE(platform.FileExists(dir.File("there")));
+}
+
+TEST(PlatformTest, ReadFileBytes) {
+    TempDir dir;
+    Platform& platform = DefaultPlatform();
+    Bytes bytes{1, 2, 3};
+    EXPECT_EQ(ReadResult::NotFound, platform.ReadFileBytes(dir.File("none"), 10, &bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(ReadResult::NotFound,
+              platform.ReadFileBytes(dir.File("none") + kPathSeparator + "x", 10, &bytes));
+
+    Bytes content(5000);
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<unsigned char>(i * 7);
+    WriteBytes(dir.File("file"), content);
+    EXPECT_EQ(ReadResult::Ok, platform.ReadFileBytes(dir.File("file"), 10000, &bytes));
+    EXPECT_EQ(content, bytes);
+    EXPECT_EQ(ReadResult::Ok, platform.ReadFileBytes(dir.File("file"), 100, &bytes));
+    EXPECT_EQ(Bytes(content.begin(), content.begin() + 100), bytes);
+    WriteText(dir.File("empty"), "");
+    EXPECT_EQ(ReadResult::Ok, platform.ReadFileBytes(dir.File("empty"), 100, &bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST(PlatformTest, OutputFileIsCreatedOrEmptiedAndWrittenInPieces) {
+    TempDir dir;
+    Platform& platform = DefaultPlatform();
+    WriteText(dir.File("out"), "previous content that is longer");
+    std::unique_ptr<OutputFile> file = platform.CreateOutputFile(dir.File("out"));
+    ASSERT_NE(nullptr, file);
+    EXPECT_TRUE(file->Write("abc", 3));
+    EXPECT_TRUE(file->Write("", 0));
+    EXPECT_TRUE(file->Write("de", 2));
+    EXPECT_TRUE(file->Flush());
+    EXPECT_TRUE(file->Close());
+    EXPECT_FALSE(file->Close());
+    EXPECT_FALSE(file->Write("x", 1));
+    EXPECT_EQ("abcde", ReadText(dir.File("out")));
+
+    EXPECT_EQ(nullptr, platform.CreateOutputFile(dir.File("none") + kPathSeparator + "out"));
+}
+
+TEST(PlatformTest, ReplaceRemoveAndCopy) {
+    TempDir dir;
+    Platform& platform = DefaultPlatform();
+    WriteText(dir.File("new"), "new");
+    WriteText(dir.File("old"), "old");
+    EXPECT_TRUE(platform.ReplaceFileAtomically(dir.File("new"), dir.File("old")));
+    EXPECT_EQ("new", ReadText(dir.File("old")));
+    EXPECT_FALSE(Exists(dir.File("new")));
+    EXPECT_FALSE(platform.ReplaceFileAtomically(dir.File("new"), dir.File("old")));
+    EXPECT_EQ("new", ReadText(dir.File("old")));
+
+    WriteText(dir.File("fresh"), "fresh");
+    EXPECT_TRUE(platform.ReplaceFileAtomically(dir.File("fresh"), dir.File("target")));
+    EXPECT_EQ("fresh", ReadText(dir.File("target")));
+
+    EXPECT_TRUE(platform.CopyToNewFile(dir.File("old"), dir.File("copy")));
+    EXPECT_EQ("new", ReadText(dir.File("copy")));
+    WriteText(dir.File("taken"), "taken");
+    EXPECT_FALSE(platform.CopyToNewFile(dir.File("old"), dir.File("taken")));
+    EXPECT_EQ("taken", ReadText(dir.File("taken")));
+    EXPECT_FALSE(platform.CopyToNewFile(dir.File("none"), dir.File("copy2")));
+    EXPECT_FALSE(Exists(dir.File("copy2")));
+
+    EXPECT_TRUE(platform.RemoveFile(dir.File("copy")));
+    EXPECT_FALSE(Exists(dir.File("copy")));
+    EXPECT_FALSE(platform.RemoveFile(dir.File("copy")));
+}
+
+TEST(PlatformTest, ProfileReadsDefaultsForAMissingFile) {
+    TempDir dir;
+    EXPECT_EQ(-1, DefaultPlatform().ProfileReadInt(dir.File("none.ini"), "Info", "X", -1));
+    EXPECT_EQ(17, DefaultPlatform().ProfileReadInt(dir.File("none.ini"), "Info", "X", 17));
+}
+
+} // namespace
