@@ -27,6 +27,9 @@ constexpr UINT LaunchCommandBase = 0x8200;
 class SettingsWindow : public Dialog {
 public:
     SettingsWindow();
+    // The store reaches the file system through the platform given (null:
+    // the build's own), so tests can make its files fail.
+    explicit SettingsWindow(Platform* platform);
     ~SettingsWindow() override;
 
     // Creates the window modeless from its template, with no parent. The
@@ -54,6 +57,10 @@ public:
     // Commits the working table, writes the data file, rebuilds the menu.
     void ApplyChanges();
 
+    // The window's shortcuts, then the dialog's keyboard navigation; true
+    // when the message was consumed.
+    bool PreTranslateMessage(MSG* msg);
+
     // For tests and the tray code: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
     HMENU SystemMenuHandle() const { return systemMenu.Handle(); }
@@ -78,8 +85,16 @@ protected:
 
 private:
     // Tray icon and tray commands
+    void FillTrayIconData();
     void AddTrayIcon();
     void RemoveTrayIcon();
+    void TrackMenu(HMENU menu, int x, int y);
+    bool LaunchEntryOfCommand(UINT id);
+    void AppendGroup(HMENU menu, int index, const LaunchEntry& group, MenuItemData* data);
+    void AppendShortcut(int32_t option, MenuItemData* item, const char* text, int iconIndex,
+                        UINT command);
+    bool OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result);
+    bool OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result);
     LRESULT OnTrayNotify(LPARAM mouseMessage);
     bool OnTrayCommand(UINT id);
     void OpenShellFolder(LPITEMIDLIST pidl);
@@ -87,11 +102,19 @@ private:
     void DrawMenuItem(const DRAWITEMSTRUCT* draw);
 
     // Lifecycle
+    void BindControls();
+    void PlaceWindow();
+    void LoadShellIcons();
+    void SetUpViews();
+    void GrayHelpCommands();
+    void ReportLoadProblem();
+    bool OnWindowCommand(int id);
+    bool OnTreeNotify(NMHDR* header, LRESULT* result);
     void OnShowWindow(bool showing);
     void OnSize(UINT type);
-    void OnClose();
+    bool OnClose();
     void OnDestroy();
-    void OnPaint();
+    bool OnPaint();
 
     // Views
     void OnTreeSelChanging(const NMTREEVIEWA* info);

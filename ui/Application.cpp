@@ -1,12 +1,14 @@
 #include "ui/Application.h"
 
+#include <mbctype.h>
+
 #include <cstring>
 
 namespace {
 Application* instance = nullptr;
 }
 
-Application::Application() {
+Application::Application() : previous_(instance) {
     instance = this;
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -36,7 +38,7 @@ Application::~Application() {
     if (filterHook_)
         UnhookWindowsHookEx(filterHook_);
     if (instance == this)
-        instance = nullptr;
+        instance = previous_;
 }
 
 Application& Application::Instance() {
@@ -44,6 +46,9 @@ Application& Application::Instance() {
 }
 
 int Application::Run() {
+    // Every multibyte string function works in the system's ANSI code page,
+    // as the program's texts do.
+    _setmbcp(_MB_CP_ANSI);
     if (InitInstance()) {
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -14,7 +14,9 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // The one instance; it exists from before the entry point runs.
+    // The one instance; it exists from before the entry point runs. A test
+    // may make a second one for a while: it is the instance until it goes,
+    // and the one before it is again afterwards.
     static Application& Instance();
 
     // The process's life: InitInstance, and when that reports failure (as
@@ -51,6 +53,7 @@ public:
 private:
     static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
 
+    Application* previous_;
     HWND mainWindow_ = nullptr;
     std::string modulePath_;
     std::string name_;

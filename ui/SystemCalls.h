@@ -16,6 +16,7 @@ struct SystemCalls {
     decltype(&RegOpenKeyExA) regOpenKeyEx = RegOpenKeyExA;
     decltype(&RegCreateKeyExA) regCreateKeyEx = RegCreateKeyExA;
     decltype(&RegQueryValueExA) regQueryValueEx = RegQueryValueExA;
+    decltype(&RegCloseKey) regCloseKey = RegCloseKey;
     decltype(&RegSetValueExA) regSetValueEx = RegSetValueExA;
     decltype(&RegDeleteValueA) regDeleteValue = RegDeleteValueA;
 };

@@ -1,0 +1,89 @@
+#include "app/LauncherApp.h"
+
+#include <commctrl.h>
+
+#include "app/HelpRouting.h"
+#include "platform/Platform.h"
+#include "resource.h"
+#include "settings/SettingsWindow.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+const char kMutexName[] = "Brindleway";
+
+// The store's refusal prompts are shown through the framework's prompt, so
+// F1 in them opens their help topic.
+void ShowStorePrompt(unsigned stringId) {
+    ShowPrompt(stringId, MB_OK | MB_ICONEXCLAMATION);
+}
+
+} // namespace
+
+// Runs the whole program; always reports failure so that the framework goes
+// straight to ExitInstance without a message loop of its own.
+BOOL LauncherApp::InitInstance() {
+    if (AnotherCopyRuns())
+        return FALSE;
+    SetUpPaths();
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    SetPromptFunction(ShowStorePrompt);
+
+    {
+        SettingsWindow window;
+        window.Create();
+        accelTable =
+            LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+        RunMessageLoop(window);
+    }
+    SetPromptFunction(nullptr);
+    return FALSE;
+}
+
+// A second copy gives up silently; the running one is not told.
+bool LauncherApp::AnotherCopyRuns() {
+    mutexHandle = CreateMutexA(nullptr, FALSE, kMutexName);
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// The help file is the program file with the extension chm.
+void LauncherApp::SetUpPaths() {
+    std::string help = HelpFilePath();
+    if (help.size() >= 3)
+        help.replace(help.size() - 3, 3, "chm");
+    SetHelpFilePath(help);
+    GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+}
+
+// Takes every message of the thread until the window is gone. The settings
+// window's shortcuts are the only keyboard handling added; a quit message
+// ends nothing. When the queue is empty the loop sleeps until the next
+// message, so an idle program uses no processor time.
+void LauncherApp::RunMessageLoop(const Window& window) {
+    MSG msg;
+    while (window.Handle()) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        if (!TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+int LauncherApp::ExitInstance() {
+    if (mutexHandle) {
+        ReleaseMutex(mutexHandle);
+        CloseHandle(mutexHandle);
+        mutexHandle = nullptr;
+    }
+    return Application::ExitInstance();
+}
+
+void LauncherApp::WinHelp(DWORD data, UINT command) {
+    RouteHelpRequest(HelpFilePath().c_str(), data, command);
+}

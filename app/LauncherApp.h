@@ -1,0 +1,30 @@
+// The application object: one copy of the program at a time, the help file
+// and program paths, the settings window and the message loop that runs
+// until that window is gone.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/Application.h"
+#include "ui/Window.h"
+
+class LauncherApp : public Application {
+public:
+    LauncherApp() = default;
+    ~LauncherApp() override = default;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    void WinHelp(DWORD data, UINT command) override;
+
+    const char* GetModulePath() const { return modulePath; }
+
+private:
+    bool AnotherCopyRuns();
+    void SetUpPaths();
+    void RunMessageLoop(const Window& window);
+
+    HANDLE mutexHandle = nullptr;
+    HACCEL accelTable = nullptr;
+    char modulePath[MAX_PATH] = {};
+};

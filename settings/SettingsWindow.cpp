@@ -1,0 +1,440 @@
+// The settings window's life: construction, initialisation, showing and
+// hiding, committing, the options that change its behaviour, the menu bar
+// and its destruction, which ends the program.
+#include "settings/SettingsWindow.h"
+
+#include <string>
+
+#include "app/HtmlHelp.h"
+#include "dialogs/AboutDialog.h"
+#include "resource.h"
+#include "ui/Application.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+// Posted at initialisation: the report of a damaged data file is shown
+// once the window exists and the message loop runs.
+constexpr UINT WM_REPORTLOAD = WM_APP + 2;
+
+// The help search page opens with an empty query that is not run.
+struct HelpSearchQuery {
+    int32_t cbStruct;
+    int32_t fUniCodeStrings;
+    int32_t pszSearchQuery;
+    int32_t iProximity;
+    int32_t fStemmedSearch;
+    int32_t fTitleOnly;
+    int32_t fExecute;
+    int32_t pszWindow;
+};
+static_assert(sizeof(HelpSearchQuery) == 32);
+
+HINSTANCE Module() {
+    return GetModuleHandleA(nullptr);
+}
+
+int SmallIconIndex(const char* path, DWORD attributes, UINT flags) {
+    SHFILEINFOA info{};
+    SHGetFileInfoA(path, attributes, &info, sizeof info,
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags);
+    return info.iIcon;
+}
+
+LPITEMIDLIST SpecialFolder(int csidl) {
+    LPITEMIDLIST pidl = nullptr;
+    SHGetSpecialFolderLocation(nullptr, csidl, &pidl);
+    return pidl;
+}
+
+int ShellFolderIconIndex(LPITEMIDLIST pidl) {
+    if (!pidl)
+        return -1;
+    return SmallIconIndex(reinterpret_cast<const char*>(pidl), 0, SHGFI_PIDL);
+}
+
+// The primary monitor's work area: what "the middle of the screen" means for
+// a window that has no owner.
+RECT WorkArea(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
+
+SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
+    appIcon = LoadIconA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY));
+    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+}
+
+// The window goes first, while everything its destruction uses still exists.
+SettingsWindow::~SettingsWindow() {
+    if (hwnd_)
+        DestroyWindow(hwnd_);
+    for (LPITEMIDLIST pidl : {myComputerPidl, myDocumentsPidl, myNetworkPidl})
+        if (pidl)
+            ILFree(pidl);
+}
+
+bool SettingsWindow::Create() {
+    if (!CreateModeless(nullptr))
+        return false;
+    Application::Instance().SetMainWindow(hwnd_);
+    return true;
+}
+
+BOOL SettingsWindow::OnInitDialog() {
+    BindControls();
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+    accelTable = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    store.LoadData();
+    firstRun = store.ReadOptions() == 0;
+    groupTree.SetItemStore(&store);
+    PlaceWindow();
+    LoadShellIcons();
+    SetUpViews();
+    RebuildSystemMenu();
+    RebuildLauncherMenu();
+    FillTrayIconData();
+    AddTrayIcon();
+    if (store.GetOptions()->opt1 || firstRun)
+        Show(SW_SHOW);
+    GrayHelpCommands();
+    Post(WM_REPORTLOAD);
+    return TRUE;
+}
+
+// The group tree keeps the tree view's own behaviour and adds dragging.
+void SettingsWindow::BindControls() {
+    itemList = ListView(Item(IDC_ITEM_LIST).Handle());
+    groupTree.Subclass(Item(IDC_GROUP_TREE).Handle());
+}
+
+// The saved position, or the middle of the screen when there is none (or it
+// was saved while the window was minimised: a negative coordinate).
+void SettingsWindow::PlaceWindow() {
+    int x = -1;
+    int y = -1;
+    store.ReadWindowPos(&x, &y);
+    if (x >= 0 && y >= 0) {
+        SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+        return;
+    }
+    RECT area = WorkArea(hwnd_);
+    RECT rect = WindowRect();
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The shell's small system image list is borrowed for the whole run; the
+// icon that comes with the question is not needed.
+void SettingsWindow::LoadShellIcons() {
+    SHFILEINFOA info{};
+    auto list = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON));
+    if (info.hIcon)
+        DestroyIcon(info.hIcon);
+    systemImageList.Attach(list);
+
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    programIconIndex = SmallIconIndex(program, 0, 0);
+    folderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
+    openFolderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON);
+
+    myComputerPidl = SpecialFolder(CSIDL_DRIVES);
+    myDocumentsPidl = SpecialFolder(CSIDL_PERSONAL);
+    myNetworkPidl = SpecialFolder(CSIDL_NETWORK);
+    myComputerIconIndex = ShellFolderIconIndex(myComputerPidl);
+    myDocumentsIconIndex = ShellFolderIconIndex(myDocumentsPidl);
+    myNetworkIconIndex = ShellFolderIconIndex(myNetworkPidl);
+}
+
+void SettingsWindow::SetUpViews() {
+    // The list would destroy its image lists with itself; the system image
+    // list is the shell's and must outlive it.
+    SetWindowLongPtrA(itemList.Handle(), GWL_STYLE,
+                      GetWindowLongPtrA(itemList.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
+    groupTree.Tree().SetImageList(systemImageList.Handle(), TVSIL_NORMAL);
+    itemList.SetImageList(systemImageList.Handle(), LVSIL_SMALL);
+    itemList.InsertColumn(0, "名前", LVCFMT_LEFT, 100);
+    itemList.InsertColumn(1, "場所", LVCFMT_LEFT, 250);
+    itemList.SetExtendedStyle(itemList.ExtendedStyle() | LVS_EX_FULLROWSELECT);
+}
+
+// The help file's commands stay grayed for the whole run.
+void SettingsWindow::GrayHelpCommands() {
+    HMENU bar = GetMenu(hwnd_);
+    for (UINT id : {ID_HELP_CONTENTS, ID_HELP_SEARCH, ID_HELP_INDEX})
+        EnableMenuItem(bar, id, MF_BYCOMMAND | MF_GRAYED);
+}
+
+// A data file that could not be read, or whose checksum was wrong, is told
+// once, with the name of the copy of it that was kept.
+void SettingsWindow::ReportLoadProblem() {
+    const LoadReport& report = store.GetLoadReport();
+    std::string text;
+    if (report.state == DataFileState::Damaged)
+        text = "データファイルが壊れていたため、項目を読み込めませんでした。";
+    else if (report.state == DataFileState::ChecksumMismatch)
+        text = "データファイルが壊れています（チェックサムが一致しません）。\n"
+               "読み込めた項目を表示しています。内容を確認してください。";
+    else
+        return;
+    if (!report.keptCopy.empty())
+        text += "\n\n元のファイルは次の名前で残してあります:\n" + report.keptCopy;
+    else
+        text += "\n\n元のファイルの写しを作れなかったため、元のファイルはそのまま残し、"
+                "上書きしません:\n" +
+                store.DataFilePath();
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}
+
+// Commits the working table and rebuilds the launcher menu from it. A data
+// file that could not be written is told: the menu has the new entries for
+// this run only.
+void SettingsWindow::ApplyChanges() {
+    bool saved = store.CommitData() != 0;
+    RebuildLauncherMenu();
+    if (saved)
+        return;
+    std::string text =
+        "データファイルを保存できませんでした。\n変更はこの実行中のみ有効です。\n\n" +
+        store.DataFilePath();
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}
+
+void SettingsWindow::OnOK() {
+    ApplyChanges();
+    End(IDOK);
+}
+
+void SettingsWindow::OnCancel() {
+    End(IDCANCEL);
+}
+
+bool SettingsWindow::OnCommand(int id, int, HWND) {
+    switch (id) {
+    case IDC_ADD:
+    case ID_TOOLS_ADD:
+        OnAdd();
+        return true;
+    case IDC_EDIT:
+    case ID_TOOLS_EDIT:
+        OnEdit();
+        return true;
+    case IDC_DELETE:
+    case ID_TOOLS_DELETE:
+        OnDelete();
+        return true;
+    case IDC_UP:
+    case ID_TOOLS_UP:
+        OnUp();
+        return true;
+    case IDC_DOWN:
+    case ID_TOOLS_DOWN:
+        OnDown();
+        return true;
+    default:
+        return OnWindowCommand(id);
+    }
+}
+
+// The commands of the window itself: commit, hide, exit, options, help.
+bool SettingsWindow::OnWindowCommand(int id) {
+    switch (id) {
+    case IDC_APPLY:
+        ApplyChanges();
+        return true;
+    case ID_SETTINGS_OK:
+        OnOK();
+        return true;
+    case ID_SETTINGS_CANCEL:
+        OnCancel();
+        return true;
+    case ID_SETTINGS_EXIT:
+        DestroyWindow(hwnd_);
+        return true;
+    case IDC_OPTIONS:
+    case ID_TOOLS_OPTIONS:
+        OnOptions();
+        return true;
+    case ID_HELP_ABOUT:
+        OnAbout();
+        return true;
+    case ID_HELP_CONTENTS:
+    case ID_HELP_SEARCH:
+    case ID_HELP_INDEX:
+        OnHelpCommand(static_cast<UINT>(id));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SettingsWindow::OnAbout() {
+    AboutDialog dialog;
+    dialog.RunModal();
+}
+
+void SettingsWindow::OnHelpCommand(UINT id) {
+    const char* file = Application::Instance().HelpFilePath().c_str();
+    HelpSearchQuery query{};
+    query.cbStruct = sizeof query;
+    switch (id) {
+    case ID_HELP_CONTENTS:
+        CallHtmlHelp(nullptr, file, HH_DISPLAY_TOC, 0);
+        break;
+    case ID_HELP_SEARCH:
+        CallHtmlHelp(nullptr, file, HH_DISPLAY_SEARCH, reinterpret_cast<DWORD_PTR>(&query));
+        break;
+    case ID_HELP_INDEX:
+        CallHtmlHelp(nullptr, file, HH_DISPLAY_INDEX, 0);
+        break;
+    }
+}
+
+bool SettingsWindow::OnNotify(NMHDR* header, LRESULT* result) {
+    if (header->idFrom == IDC_GROUP_TREE)
+        return OnTreeNotify(header, result);
+    if (header->idFrom == IDC_ITEM_LIST && header->code == LVN_ITEMCHANGED) {
+        OnListItemChanged(reinterpret_cast<const NMLISTVIEW*>(header));
+        *result = 0;
+        return true;
+    }
+    return false;
+}
+
+// The tree sends the ANSI or the wide form of its notifications depending on
+// what it was told; the fields used here lie in the same place in both.
+bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
+    auto* info = reinterpret_cast<const NMTREEVIEWA*>(header);
+    switch (header->code) {
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW:
+        OnTreeSelChanging(info);
+        break;
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW:
+        OnTreeItemExpanded(info);
+        break;
+    default:
+        return false;
+    }
+    *result = 0;
+    return true;
+}
+
+bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (msg) {
+    case WM_SHOWWINDOW:
+        OnShowWindow(wParam != 0);
+        return false;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam));
+        return false;
+    case WM_CLOSE:
+        return OnClose();
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        *result = reinterpret_cast<LRESULT>(appIcon);
+        return true;
+    case WM_MEASUREITEM:
+        return OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), result);
+    case WM_DRAWITEM:
+        return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), result);
+    case WM_REPORTLOAD:
+        ReportLoadProblem();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) {
+    if (measure->CtlType != ODT_MENU)
+        return false;
+    MeasureMenuItem(measure);
+    *result = TRUE;
+    return true;
+}
+
+bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
+    if (draw->CtlType != ODT_MENU)
+        return false;
+    DrawMenuItem(draw);
+    *result = TRUE;
+    return true;
+}
+
+// Every showing starts from the committed table: edits that were never
+// committed are dropped here.
+void SettingsWindow::OnShowWindow(bool showing) {
+    if (!showing)
+        return;
+    store.RestoreData();
+    RebuildTree();
+}
+
+// With opt2, a minimised window leaves the taskbar; the system menu's
+// "設定(&S)..." brings it back.
+void SettingsWindow::OnSize(UINT type) {
+    if (type == SIZE_MINIMIZED && store.GetOptions()->opt2)
+        Show(SW_HIDE);
+}
+
+// With opt3 the close box ends the program; otherwise the dialog turns the
+// close into Cancel and the window hides.
+bool SettingsWindow::OnClose() {
+    if (!store.GetOptions()->opt3)
+        return false;
+    DestroyWindow(hwnd_);
+    return true;
+}
+
+void SettingsWindow::OnDestroy() {
+    RECT rect = WindowRect();
+    store.WriteWindowPos(rect.left, rect.top);
+    FreeLauncherMenu();
+    RemoveTrayIcon();
+    Application& app = Application::Instance();
+    if (app.MainWindow() == hwnd_)
+        app.SetMainWindow(nullptr);
+}
+
+// A minimised window shows the application icon in the middle.
+bool SettingsWindow::OnPaint() {
+    if (!IsIconic())
+        return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd_, &paint);
+    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    RECT client = ClientRect();
+    int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, appIcon);
+    EndPaint(hwnd_, &paint);
+    return true;
+}
+
+// The window's shortcuts first, then the dialog's keyboard navigation. The
+// program's own message loop translates the shortcuts itself and offers no
+// navigation; a host that pre-translates for the window uses this.
+bool SettingsWindow::PreTranslateMessage(MSG* msg) {
+    if (accelTable && TranslateAcceleratorA(hwnd_, accelTable, msg))
+        return true;
+    return IsDialogMessageA(hwnd_, msg) != 0;
+}

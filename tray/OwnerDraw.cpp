@@ -1,0 +1,78 @@
+// The owner-drawn menu items: an icon from the shell's system image list and
+// the text, in the menu's colours.
+#include <cstddef>
+
+#include "settings/SettingsWindow.h"
+#include "ui/Gdi.h"
+
+namespace {
+
+constexpr int kIconSize = 16;
+constexpr int kIconLeft = 2;
+constexpr int kTextIndent = 20;
+constexpr int kWidthAllowance = 20;
+// The placeholder of an empty group.
+const char kEmptyGroupText[] = "(なし)";
+
+// The structure as it was before Vista's extra field, which every system
+// accepts.
+constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+
+const MenuItemData* ItemData(ULONG_PTR data) {
+    return reinterpret_cast<const MenuItemData*>(data);
+}
+
+const char* ItemText(const MenuItemData* data) {
+    return data ? data->text.c_str() : kEmptyGroupText;
+}
+
+int ItemTextLength(const MenuItemData* data) {
+    return data ? static_cast<int>(data->text.size()) : lstrlenA(kEmptyGroupText);
+}
+
+Font CreateMenuFont() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = kNonClientMetricsSize;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
+    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+}
+
+} // namespace
+
+// The width is the text's in the menu font plus room for the icon; the
+// height stays the system's standard item height.
+void SettingsWindow::MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
+    const MenuItemData* data = ItemData(measure->itemData);
+    Font font = CreateMenuFont();
+    RECT rect{};
+    {
+        WindowDC dc(hwnd_);
+        SelectedObject selected(dc.Get(), font.Get());
+        DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect, DT_CALCRECT | DT_NOCLIP);
+    }
+    measure->itemWidth = static_cast<UINT>(rect.right + kWidthAllowance);
+}
+
+void SettingsWindow::DrawMenuItem(const DRAWITEMSTRUCT* draw) {
+    const MenuItemData* data = ItemData(draw->itemData);
+    HDC dc = draw->hDC;
+    RECT rect = draw->rcItem;
+    bool selected = (draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) != 0 &&
+                    (draw->itemState & ODS_SELECTED) != 0;
+    int background = selected ? COLOR_HIGHLIGHT : COLOR_MENU;
+    int text = selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT;
+    if (draw->itemState & ODS_GRAYED)
+        text = COLOR_GRAYTEXT;
+
+    SetBkColor(dc, GetSysColor(background));
+    FillRect(dc, &rect, GetSysColorBrush(background));
+    SetTextColor(dc, GetSysColor(text));
+
+    if (data && data->iconIndex != -1) {
+        int top = rect.top + (rect.bottom - rect.top - kIconSize) / 2;
+        systemImageList.Draw(data->iconIndex, dc, rect.left + kIconLeft, top, ILD_TRANSPARENT);
+    }
+    rect.left += kTextIndent;
+    DrawTextA(dc, ItemText(data), ItemTextLength(data), &rect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
