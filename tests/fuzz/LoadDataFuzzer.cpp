@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <set>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "store/ItemStore.h"
+#include "tests/store/TableCheck.h"
 
 namespace {
 
@@ -99,26 +99,10 @@ public:
 };
 
 void CheckCommittedTable(ItemStore& store) {
+    std::string problem = TableProblem(store, true);
+    if (!problem.empty())
+        Fail(problem.c_str());
     int count = store.GetCommittedNum();
-    Check(count >= 0 && count <= kMaxEntries, "count out of bounds");
-    std::set<int32_t> ids;
-    std::vector<int32_t> openGroups;
-    for (int i = 0; i < count; ++i) {
-        const LaunchEntry& entry = *store.GetCommittedData(i);
-        Check(entry.id >= 0 && entry.id < kMaxEntries, "id out of range");
-        Check(ids.insert(entry.id).second, "repeated id");
-        Check(std::memchr(entry.name, 0, kNameSize) != nullptr, "name unterminated");
-        Check(std::memchr(entry.path, 0, kPathSize) != nullptr, "path unterminated");
-        if (entry.parent == kParentTopLevel) {
-            openGroups.clear();
-        } else {
-            while (!openGroups.empty() && openGroups.back() != entry.parent)
-                openGroups.pop_back();
-            Check(!openGroups.empty(), "not in tree order");
-        }
-        if (entry.kind == KIND_GROUP)
-            openGroups.push_back(entry.id);
-    }
     for (int i = count; i < kMaxEntries; ++i) {
         Check(store.GetCommittedData(i)->parent == kParentEmptySlot, "slot past the count in use");
     }

@@ -318,7 +318,7 @@ TEST_F(DataFileTest, RepeatedOrOutOfRangeIdsGetFreshOnes) {
                                           {KIND_FILE, 0, -1, "zero", ""}}));
     EXPECT_EQ(1, store->LoadData());
     EXPECT_EQ(DataFileState::Loaded, store->GetLoadReport().state);
-    EXPECT_EQ("", TreeOrderProblem(*store, true));
+    EXPECT_EQ("", TableProblem(*store, true));
     EXPECT_EQ((Names{"first3", "child", "second3", "big", "minus", "zero"}),
               CommittedNames(*store));
     EXPECT_EQ(3, store->GetCommittedData(0)->id);
@@ -339,7 +339,7 @@ TEST_F(DataFileTest, ChecksumIsVerifiedOverTheIdsAsRead) {
     EXPECT_EQ(0, second->LoadData());
     EXPECT_EQ(DataFileState::ChecksumMismatch, second->GetLoadReport().state);
     EXPECT_EQ((Names{"a", "b"}), CommittedNames(*second));
-    EXPECT_EQ("", TreeOrderProblem(*second, true));
+    EXPECT_EQ("", TableProblem(*second, true));
 }
 
 TEST_F(DataFileTest, UnreachableRecordsAreKeptAtTheTopLevel) {
@@ -351,7 +351,7 @@ TEST_F(DataFileTest, UnreachableRecordsAreKeptAtTheTopLevel) {
                                           {KIND_FILE, 5, -2, "emptySlot", ""}}));
     EXPECT_EQ(1, store->LoadData());
     EXPECT_EQ(6, store->GetCommittedNum());
-    EXPECT_EQ("", TreeOrderProblem(*store, true));
+    EXPECT_EQ("", TableProblem(*store, true));
     EXPECT_EQ((Names{"top", "orphan", "P", "Q", "underFile", "emptySlot"}), CommittedNames(*store));
 }
 
@@ -375,7 +375,7 @@ TEST_F(DataFileTest, RandomBytesNeverBreakTheTables) {
         WriteBytes(DataFile(), file);
         int loaded = store->LoadData();
         const LoadReport& report = store->GetLoadReport();
-        ASSERT_EQ("", TreeOrderProblem(*store, true));
+        ASSERT_EQ("", TableProblem(*store, true));
         if (report.state == DataFileState::Damaged) {
             ASSERT_EQ(0, store->GetCommittedNum());
         }

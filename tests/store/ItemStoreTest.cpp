@@ -128,7 +128,7 @@ TEST_F(ItemStoreTest, TableTakes255EntriesAndRefusesTheNextWithPrompt5002) {
     EXPECT_EQ(std::vector<unsigned>{IDS_TABLE_FULL}, platform.prompts);
     EXPECT_EQ(255, store->GetDataNum());
     EXPECT_EQ(before, WorkingNames(*store));
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 TEST_F(ItemStoreTest, IndexBeyondTheTableIsRefusedWithPrompt5002) {
@@ -207,7 +207,7 @@ TEST_F(ItemStoreTest, FileEntriesComeFirstOnlyWithOpt4) {
     store->GetOptions()->opt4 = 1;
     store->SortData();
     EXPECT_EQ((Names{"G", "F1", "F2", "G1", "F3", "U1"}), WorkingNames(*store));
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 
     // Only the order changes: turning opt4 off again does not restore the old one.
     store->GetOptions()->opt4 = 0;
@@ -282,7 +282,7 @@ TEST_F(ExchangeTest, DropOnRootMakesTheGroupTheLastTopLevelEntry) {
     store->ExchangeData(ItemOf(b), root, root);
     EXPECT_EQ((Names{"A", "a1", "C", "c1", "top", "B", "b1"}), WorkingNames(*store));
     EXPECT_EQ(kParentTopLevel, store->GetData(IndexOf("B"))->parent);
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 TEST_F(ExchangeTest, DropOnAGroupMakesItTheLastChildAndExpandsTheTarget) {
@@ -292,7 +292,7 @@ TEST_F(ExchangeTest, DropOnAGroupMakesItTheLastChildAndExpandsTheTarget) {
     EXPECT_EQ(1, store->GetData(IndexOf("C"))->expanded);
     EXPECT_EQ(0, store->GetData(IndexOf("A"))->expanded);
     EXPECT_EQ(ItemOf(a), store->GetData(IndexOf("A"))->treeItem);
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 TEST_F(ExchangeTest, NothingChangesForTheSameItemNullsOrUnknownItems) {
@@ -324,7 +324,7 @@ TEST_F(ExchangeTest, DropIntoItsOwnSubtreeKeepsEveryEntry) {
     // The drag code refuses this; should it get through, nothing is lost.
     store->ExchangeData(ItemOf(a), ItemOf(b), root);
     EXPECT_EQ(7, store->GetDataNum());
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 TEST_F(ExchangeTest, DeleteRemovesTheWholeSubtree) {
@@ -394,7 +394,7 @@ TEST_F(ItemStoreTest, AnExhaustedPoolGivesBackIdsNeitherTableHolds) {
     EXPECT_TRUE(platform.prompts.empty());
     EXPECT_EQ(1, store->InsertData(MakeEntry("more", KIND_FILE, -1), -1));
     EXPECT_EQ(4, IdOf("more"));
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 TEST_F(ItemStoreTest, NoFreeIdInEitherTableRefusesWithPrompt5002) {
@@ -437,7 +437,7 @@ TEST_F(ItemStoreTest, UnreachableEntriesMoveToTheTopLevelAfterTheOthers) {
 
     store->SortData();
     EXPECT_EQ(8, store->GetDataNum());
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
     EXPECT_EQ((Names{"kept", "lost", "lostChild", "P", "Q", "qChild", "self", "stray"}),
               WorkingNames(*store));
     EXPECT_EQ(kParentTopLevel, store->GetData(IndexOf("lost"))->parent);
@@ -455,7 +455,7 @@ TEST_F(ItemStoreTest, ChildListedBeforeItsUnreachableGroupStaysInIt) {
     store->SwapData(0, 1);
     store->SortData();
     EXPECT_EQ((Names{"H", "G", "child"}), WorkingNames(*store));
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 TEST_F(ItemStoreTest, EmptySlotParentInTheTableIsKept) {
@@ -464,7 +464,7 @@ TEST_F(ItemStoreTest, EmptySlotParentInTheTableIsKept) {
     store->GetData(0)->parent = kParentEmptySlot;
     store->SortData();
     EXPECT_EQ((Names{"b", "a"}), WorkingNames(*store));
-    EXPECT_EQ("", TreeOrderProblem(*store, false));
+    EXPECT_EQ("", TableProblem(*store, false));
 }
 
 } // namespace

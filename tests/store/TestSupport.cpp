@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <system_error>
 
 #ifdef _WIN32
@@ -160,37 +159,6 @@ Bytes DataFileBytes(const std::vector<RecordSpec>& records, int32_t version) {
     }
     bytes[0] = XorAfterFirst(bytes);
     return bytes;
-}
-
-std::string TreeOrderProblem(ItemStore& store, bool committed) {
-    int count = committed ? store.GetCommittedNum() : store.GetDataNum();
-    if (count < 0 || count > kMaxEntries)
-        return "count " + std::to_string(count);
-    std::set<int32_t> ids;
-    std::vector<int32_t> openGroups;
-    for (int i = 0; i < count; ++i) {
-        const LaunchEntry& entry = committed ? *store.GetCommittedData(i) : *store.GetData(i);
-        std::string where = "slot " + std::to_string(i) + ": ";
-        if (entry.id < 0 || entry.id >= kMaxEntries)
-            return where + "id " + std::to_string(entry.id);
-        if (!ids.insert(entry.id).second)
-            return where + "repeated id " + std::to_string(entry.id);
-        if (std::find(entry.name, entry.name + kNameSize, '\0') == entry.name + kNameSize)
-            return where + "name unterminated";
-        if (std::find(entry.path, entry.path + kPathSize, '\0') == entry.path + kPathSize)
-            return where + "path unterminated";
-        if (entry.parent == kParentTopLevel) {
-            openGroups.clear();
-        } else {
-            while (!openGroups.empty() && openGroups.back() != entry.parent)
-                openGroups.pop_back();
-            if (openGroups.empty())
-                return where + "parent " + std::to_string(entry.parent) + " is not an open group";
-        }
-        if (entry.kind == KIND_GROUP)
-            openGroups.push_back(entry.id);
-    }
-    return std::string();
 }
 
 std::vector<std::string> WorkingNames(ItemStore& store) {

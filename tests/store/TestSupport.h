@@ -10,6 +10,7 @@
 
 #include "platform/Platform.h"
 #include "store/ItemStore.h"
+#include "tests/store/TableCheck.h"
 
 using Bytes = std::vector<unsigned char>;
 
@@ -56,9 +57,6 @@ Bytes RecordBytes(const RecordSpec& record);
 Bytes DataFileBytes(const std::vector<RecordSpec>& records, int32_t version = 100);
 uint8_t XorAfterFirst(const Bytes& bytes);
 
-// Empty when the table is in tree order with unique ids in 0..254, else what
-// is wrong.
-std::string TreeOrderProblem(ItemStore& store, bool committed);
 std::vector<std::string> WorkingNames(ItemStore& store);
 std::vector<std::string> CommittedNames(ItemStore& store);
 
