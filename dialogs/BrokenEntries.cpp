@@ -1,0 +1,50 @@
+#include "dialogs/BrokenEntries.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Whether the search finds anything for the path. A folder named without a
+// trailing backslash is found as itself; with one, or a drive root, is not.
+bool PathFound(const char* path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+// Marks first, then removes from the last mark down: removing an entry
+// closes up only the slots after it.
+int RemoveFromTable(int count, const std::function<const LaunchEntry*(int)>& entryAt,
+                    const std::function<int(int)>& deleteAt) {
+    std::vector<int> broken;
+    for (int i = 0; i < count; ++i)
+        if (IsBrokenEntry(*entryAt(i)))
+            broken.push_back(i);
+    int remaining = count;
+    for (auto index = broken.rbegin(); index != broken.rend(); ++index)
+        remaining = deleteAt(*index);
+    return count - remaining;
+}
+
+} // namespace
+
+bool IsBrokenEntry(const LaunchEntry& entry) {
+    return entry.kind == KIND_FILE && !PathFound(entry.path);
+}
+
+RemovedCounts RemoveBrokenEntries(ItemStore& store) {
+    RemovedCounts removed;
+    removed.working = RemoveFromTable(
+        store.GetDataNum(), [&store](int i) { return store.GetData(i); },
+        [&store](int i) { return store.DeleteData(i); });
+    removed.committed = RemoveFromTable(
+        store.GetCommittedNum(), [&store](int i) { return store.GetCommittedData(i); },
+        [&store](int i) { return store.DeleteCommittedData(i); });
+    return removed;
+}
