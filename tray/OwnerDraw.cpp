@@ -40,7 +40,8 @@ Font CreateMenuFont() {
 } // namespace
 
 // The width is the text's in the menu font plus room for the icon; the
-// height stays the system's standard item height.
+// height stays the system's standard item height. The text is measured as it
+// is drawn, an "&" as a character of its own.
 void SettingsWindow::MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     const MenuItemData* data = ItemData(measure->itemData);
     Font font = CreateMenuFont();
@@ -48,7 +49,8 @@ void SettingsWindow::MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     {
         WindowDC dc(hwnd_);
         SelectedObject selected(dc.Get(), font.Get());
-        DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect, DT_CALCRECT | DT_NOCLIP);
+        DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect,
+                  DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
     }
     measure->itemWidth = static_cast<UINT>(rect.right + kWidthAllowance);
 }

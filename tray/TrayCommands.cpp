@@ -38,14 +38,16 @@ bool SettingsWindow::OnTrayCommand(UINT id) {
 }
 
 // The committed entry whose launcher command this is, opened with "open";
-// what the shell makes of it is left to the shell.
+// what the shell makes of it is left to the shell. A group's command (that
+// of its grayed placeholder) opens nothing: a group has no path.
 bool SettingsWindow::LaunchEntryOfCommand(UINT id) {
     int count = store.GetCommittedNum();
     for (int i = 0; i < count; ++i) {
         const LaunchEntry& entry = *store.GetCommittedData(i);
         if (LaunchCommandBase + static_cast<UINT>(entry.id) != id)
             continue;
-        System().shellExecute(nullptr, "open", entry.path, nullptr, nullptr, SW_SHOWNORMAL);
+        if (entry.kind == KIND_FILE || entry.kind == KIND_URL)
+            System().shellExecute(nullptr, "open", entry.path, nullptr, nullptr, SW_SHOWNORMAL);
         return true;
     }
     return false;

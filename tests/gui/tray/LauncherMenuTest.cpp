@@ -1,0 +1,284 @@
+// The launcher menu built from the committed table, and the system menu
+// built from the options.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/SettingsWindowFixture.h"
+
+namespace {
+
+const MenuItemData* DataOf(const MENUITEMINFOA& info) {
+    return reinterpret_cast<const MenuItemData*>(info.dwItemData);
+}
+
+MENUITEMINFOA ItemInfo(HMENU menu, int position) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA | MIIM_STATE;
+    GetMenuItemInfoA(menu, position, TRUE, &info);
+    return info;
+}
+
+// "name#id" per entry item, "name{...}" per group, "(null)#id" for an item
+// without a record; "!" marks a grayed item, "?" one that is not owner-drawn.
+std::string Describe(HMENU menu) {
+    std::string out;
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOA info = ItemInfo(menu, i);
+        if (i > 0)
+            out += ",";
+        const MenuItemData* data = DataOf(info);
+        out += data ? data->text : "(null)";
+        if (!info.hSubMenu)
+            out += "#" + std::to_string(static_cast<int>(info.wID) - LaunchCommandBase);
+        if (info.fState & MFS_GRAYED)
+            out += "!";
+        if (!(info.fType & MFT_OWNERDRAW))
+            out += "?";
+        if (info.hSubMenu)
+            out += "{" + Describe(info.hSubMenu) + "}";
+    }
+    return out;
+}
+
+void CollectSubmenus(HMENU menu, std::vector<HMENU>* found) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        HMENU submenu = GetSubMenu(menu, i);
+        if (submenu) {
+            found->push_back(submenu);
+            CollectSubmenus(submenu, found);
+        }
+    }
+}
+
+struct MenuCase {
+    const char* title;
+    std::vector<EntrySpec> entries;
+    int32_t opt4;
+    const char* expected;
+};
+
+const MenuCase kMenuCases[] = {
+    {"empty table", {}, 0, ""},
+    {"files and urls at the top",
+     {{"F0", KIND_FILE, -1, "C:\\none\\f0.exe"}, {"U1", KIND_URL, -1, "https://example.org/"}},
+     0,
+     "F0#0,U1#1"},
+    {"groups nested to depth",
+     {{"G0", KIND_GROUP, -1},
+      {"G1", KIND_GROUP, 0},
+      {"G2", KIND_GROUP, 1},
+      {"G3", KIND_GROUP, 2},
+      {"F4", KIND_FILE, 3, "C:\\none\\f4.exe"}},
+     0,
+     "G0{G1{G2{G3{F4#4}}}}"},
+    {"an empty group holds a grayed placeholder", {{"G0", KIND_GROUP, -1}}, 0, "G0{(null)#0!}"},
+    {"a group of empty groups has no placeholder of its own",
+     {{"G0", KIND_GROUP, -1}, {"G1", KIND_GROUP, 0}, {"G2", KIND_GROUP, 0}},
+     0,
+     "G0{G1{(null)#1!},G2{(null)#2!}}"},
+    {"entries after a group stay at their level",
+     {{"F0", KIND_FILE, -1, "C:\\none\\f0.exe"},
+      {"G1", KIND_GROUP, -1},
+      {"F2", KIND_FILE, 1, "C:\\none\\f2.exe"},
+      {"F3", KIND_FILE, -1, "C:\\none\\f3.exe"}},
+     0,
+     "F0#0,G1{F2#2},F3#3"},
+    {"stored order without opt4",
+     {{"G0", KIND_GROUP, -1},
+      {"F1", KIND_FILE, 0, "C:\\none\\f1.exe"},
+      {"G2", KIND_GROUP, 0},
+      {"F3", KIND_FILE, 2, "C:\\none\\f3.exe"},
+      {"U4", KIND_URL, 0, "https://example.org/"},
+      {"F5", KIND_FILE, 0, "C:\\none\\f5.exe"}},
+     0,
+     "G0{F1#1,G2{F3#3},U4#4,F5#5}"},
+    {"opt4 puts the files of each group first",
+     {{"G0", KIND_GROUP, -1},
+      {"F1", KIND_FILE, 0, "C:\\none\\f1.exe"},
+      {"G2", KIND_GROUP, 0},
+      {"F3", KIND_FILE, 2, "C:\\none\\f3.exe"},
+      {"U4", KIND_URL, 0, "https://example.org/"},
+      {"F5", KIND_FILE, 0, "C:\\none\\f5.exe"}},
+     1,
+     "G0{F1#1,F5#5,G2{F3#3},U4#4}"},
+};
+
+using LauncherMenuTest = SettingsWindowTest;
+
+TEST_F(LauncherMenuTest, MenuShowsTheCommittedTableWithLaunchCommands) {
+    for (const MenuCase& test : kMenuCases) {
+        SCOPED_TRACE(test.title);
+        TempFolder own;
+        WriteDataFile(own.Path(), test.entries, test.opt4);
+        Options options{};
+        options.opt4 = test.opt4;
+        WriteSettingsFile(own.Path(), options);
+        SettingsWindow window;
+        window.Store().SetDirectory(own.Path());
+        ASSERT_TRUE(window.Create());
+        EXPECT_EQ(test.expected, Describe(window.LauncherMenuHandle()));
+    }
+}
+
+TEST_F(LauncherMenuTest, ItemsCarryTheirIcons) {
+    WriteDataFile(folder.Path(), {{"G0", KIND_GROUP, -1},
+                                  {"missing", KIND_FILE, -1, "C:\\no\\such\\file.exe"},
+                                  {"U2", KIND_URL, -1, "https://example.org/"}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    HMENU menu = w.LauncherMenuHandle();
+    ASSERT_EQ(3, GetMenuItemCount(menu));
+    EXPECT_EQ(w.FolderIconIndex(), DataOf(ItemInfo(menu, 0))->iconIndex);
+    // The shell cannot resolve a missing file: no icon.
+    EXPECT_EQ(-1, DataOf(ItemInfo(menu, 1))->iconIndex);
+    EXPECT_NE(-1, DataOf(ItemInfo(menu, 2))->iconIndex);
+}
+
+TEST_F(LauncherMenuTest, RebuildingFreesEverySubmenuOnce) {
+    WriteDataFile(folder.Path(),
+                  {{"G0", KIND_GROUP, -1}, {"G1", KIND_GROUP, 0}, {"G2", KIND_GROUP, -1}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    HMENU first = w.LauncherMenuHandle();
+    std::vector<HMENU> submenus;
+    CollectSubmenus(first, &submenus);
+    ASSERT_EQ(3u, submenus.size());
+
+    w.RebuildLauncherMenu();
+    EXPECT_FALSE(IsMenu(first));
+    for (HMENU submenu : submenus)
+        EXPECT_FALSE(IsMenu(submenu));
+    EXPECT_EQ("G0{G1{(null)#1!}},G2{(null)#2!}", Describe(w.LauncherMenuHandle()));
+
+    // A menu made after the free is not touched by the next one.
+    PopupMenu bystander;
+    ASSERT_TRUE(bystander.Create());
+    w.FreeLauncherMenu();
+    EXPECT_EQ(nullptr, w.LauncherMenuHandle());
+    EXPECT_TRUE(IsMenu(bystander.Handle()));
+    w.FreeLauncherMenu(); // nothing left to free
+    EXPECT_TRUE(IsMenu(bystander.Handle()));
+}
+
+TEST_F(LauncherMenuTest, ApplyRebuildsTheMenuFromTheNewCommittedTable) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    ASSERT_EQ("", Describe(w.LauncherMenuHandle()));
+    w.Store().InsertData(MakeEntry({"new", KIND_URL, -1, "https://example.org/"}), -1);
+    // The menu shows the committed table only.
+    EXPECT_EQ("", Describe(w.LauncherMenuHandle()));
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    EXPECT_EQ("new#0", Describe(w.LauncherMenuHandle()));
+}
+
+// "text" per item, "-" per separator; "*" marks the default item, "!" a
+// grayed one, "@id" follows every command.
+std::string DescribeSystemMenu(HMENU menu) {
+    std::string out;
+    UINT defaultId = GetMenuDefaultItem(menu, FALSE, 0);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOA info = ItemInfo(menu, i);
+        if (i > 0)
+            out += ",";
+        if (info.fType & MFT_SEPARATOR) {
+            out += "-";
+            continue;
+        }
+        if (info.fType & MFT_OWNERDRAW) {
+            out += DataOf(info)->text;
+        } else {
+            char text[128] = {};
+            GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+            out += text;
+        }
+        out += "@" + std::to_string(info.wID);
+        if (info.wID == defaultId)
+            out += "*";
+        if (info.fState & MFS_GRAYED)
+            out += "!";
+    }
+    return out;
+}
+
+TEST_F(LauncherMenuTest, SystemMenuForEveryShortcutCombination) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    const std::string fixed =
+        "設定(&S)...@33025*,バーション情報(&A)...@33026,ヘルプ(&H)...@33027!,-,"
+        "終了(&X)@33024";
+    for (int bits = 0; bits < 8; ++bits) {
+        Options& options = *w.Store().GetOptions();
+        options.opt6 = bits & 1;
+        options.opt7 = (bits >> 1) & 1;
+        options.opt8 = (bits >> 2) & 1;
+        std::string expected;
+        if (options.opt6)
+            expected += "マイ コンピュータ@33028,";
+        if (options.opt7)
+            expected += "マイ ドキュメント@33029,";
+        if (options.opt8)
+            expected += "マイ ネットワーク@33030,";
+        if (bits)
+            expected += "-,";
+        expected += fixed;
+        HMENU before = w.SystemMenuHandle();
+        w.RebuildSystemMenu();
+        SCOPED_TRACE(bits);
+        EXPECT_EQ(expected, DescribeSystemMenu(w.SystemMenuHandle()));
+        EXPECT_FALSE(IsMenu(before));
+    }
+}
+
+TEST_F(LauncherMenuTest, SystemMenuAtStartFollowsTheSettingsFile) {
+    Options options{};
+    options.opt7 = 1;
+    WriteOptions(options);
+    SettingsWindow& w = Open();
+    EXPECT_EQ("マイ ドキュメント@33029,-,設定(&S)...@33025*,バーション情報(&A)...@33026,"
+              "ヘルプ(&H)...@33027!,-,終了(&X)@33024",
+              DescribeSystemMenu(w.SystemMenuHandle()));
+}
+
+TEST(MenuItemPoolTest, HoldsAtMostCapacityOfEach) {
+    MenuItemPool pool;
+    for (int i = 0; i < MenuItemPool::kCapacity; ++i) {
+        MenuItemData* data = pool.NewItemData();
+        ASSERT_NE(nullptr, data);
+        EXPECT_EQ("", data->text);
+        EXPECT_EQ(-1, data->iconIndex);
+        ASSERT_NE(nullptr, pool.NewSubmenu());
+    }
+    EXPECT_EQ(nullptr, pool.NewItemData());
+    EXPECT_EQ(nullptr, pool.NewSubmenu());
+    pool.Clear();
+    EXPECT_EQ(0, pool.ItemDataCount());
+    EXPECT_EQ(0, pool.SubmenuCount());
+    EXPECT_NE(nullptr, pool.NewItemData());
+}
+
+TEST(MenuItemPoolTest, ClearDestroysOnlyTheSubmenusItStillOwns) {
+    MenuItemPool pool;
+    PopupMenu* loose = pool.NewSubmenu();
+    PopupMenu* attached = pool.NewSubmenu();
+    HMENU looseHandle = loose->Handle();
+    HMENU attachedHandle = attached->Handle();
+    ASSERT_TRUE(IsMenu(looseHandle));
+    PopupMenu parent;
+    parent.Create();
+    ASSERT_TRUE(
+        AppendMenuA(parent.Handle(), MF_POPUP, reinterpret_cast<UINT_PTR>(attachedHandle), "sub"));
+    attached->Release();
+
+    pool.Clear();
+    EXPECT_FALSE(IsMenu(looseHandle));
+    EXPECT_TRUE(IsMenu(attachedHandle));
+    parent.Destroy();
+    EXPECT_FALSE(IsMenu(attachedHandle));
+}
+
+} // namespace

@@ -1,0 +1,216 @@
+// Measuring and drawing the owner-drawn menu items.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "support/SettingsWindowFixture.h"
+#include "ui/Gdi.h"
+
+namespace {
+
+Font MenuFont() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+}
+
+int TextWidth(HWND window, const char* text, UINT flags) {
+    Font font = MenuFont();
+    WindowDC dc(window);
+    SelectedObject selected(dc.Get(), font.Get());
+    RECT rect{};
+    DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | flags);
+    return rect.right;
+}
+
+// A 32-bit bitmap in a memory device context, with the menu font selected
+// as the system selects it for a menu.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        dc_ = CreateCompatibleDC(nullptr);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bits_ = static_cast<DWORD*>(bits);
+        oldBitmap_ = SelectObject(dc_, bitmap_);
+        oldFont_ = SelectObject(dc_, font_.Get());
+    }
+    ~Canvas() {
+        SelectObject(dc_, oldFont_);
+        SelectObject(dc_, oldBitmap_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC Dc() const { return dc_; }
+    COLORREF Pixel(int x, int y) const {
+        GdiFlush();
+        DWORD bgra = bits_[y * width_ + x];
+        return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+    }
+    std::vector<DWORD> Bits() const {
+        GdiFlush();
+        return std::vector<DWORD>(bits_, bits_ + width_ * height_);
+    }
+    bool Any(RECT area, COLORREF colour) const {
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (Pixel(x, y) == colour)
+                    return true;
+        return false;
+    }
+    bool All(RECT area, COLORREF colour) const {
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (Pixel(x, y) != colour)
+                    return false;
+        return true;
+    }
+
+private:
+    Font font_ = MenuFont();
+    int width_;
+    int height_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    DWORD* bits_ = nullptr;
+    HGDIOBJ oldBitmap_;
+    HGDIOBJ oldFont_;
+};
+
+class OwnerDrawTest : public SettingsWindowTest {
+protected:
+    void SetUp() override {
+        WriteOptions();
+        Open();
+    }
+    UINT Measure(const MenuItemData* data) {
+        MEASUREITEMSTRUCT measure{};
+        measure.CtlType = ODT_MENU;
+        measure.itemHeight = 19;
+        measure.itemData = reinterpret_cast<ULONG_PTR>(data);
+        SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        EXPECT_EQ(19u, measure.itemHeight);
+        return measure.itemWidth;
+    }
+    void Draw(Canvas& canvas, const MenuItemData* data, UINT state, RECT item,
+              UINT action = ODA_DRAWENTIRE) {
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.itemAction = action;
+        draw.itemState = state;
+        draw.hDC = canvas.Dc();
+        draw.rcItem = item;
+        draw.itemData = reinterpret_cast<ULONG_PTR>(data);
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    }
+};
+
+TEST_F(OwnerDrawTest, WidthIsTheTextInTheMenuFontPlusTwenty) {
+    MenuItemData entry{"メモ帳 Notepad", 3};
+    EXPECT_EQ(TextWidth(Handle(), entry.text.c_str(), 0) + 20, static_cast<int>(Measure(&entry)));
+    // The placeholder of an empty group.
+    EXPECT_EQ(TextWidth(Handle(), "(なし)", 0) + 20, static_cast<int>(Measure(nullptr)));
+}
+
+TEST_F(OwnerDrawTest, AnAmpersandIsMeasuredAsACharacter) {
+    MenuItemData entry{"A&&&&B", -1};
+    int shown = TextWidth(Handle(), "A&&&&B", DT_NOPREFIX);
+    ASSERT_GT(shown, TextWidth(Handle(), "A&&&&B", 0));
+    EXPECT_EQ(shown + 20, static_cast<int>(Measure(&entry)));
+}
+
+TEST_F(OwnerDrawTest, OtherOwnerDrawnControlsAreNotMeasured) {
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_LISTBOX;
+    measure.itemWidth = 7;
+    SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(7u, measure.itemWidth);
+}
+
+struct ColourCase {
+    const char* title;
+    UINT state;
+    UINT action;
+    int background;
+    int text;
+};
+
+const ColourCase kColourCases[] = {
+    {"normal", 0, ODA_DRAWENTIRE, COLOR_MENU, COLOR_MENUTEXT},
+    {"selected", ODS_SELECTED, ODA_DRAWENTIRE, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+    {"selected by moving onto it", ODS_SELECTED, ODA_SELECT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+    {"focus change only", ODS_SELECTED, ODA_FOCUS, COLOR_MENU, COLOR_MENUTEXT},
+    {"grayed", ODS_GRAYED, ODA_DRAWENTIRE, COLOR_MENU, COLOR_GRAYTEXT},
+    {"grayed and selected", ODS_GRAYED | ODS_SELECTED, ODA_DRAWENTIRE, COLOR_HIGHLIGHT,
+     COLOR_GRAYTEXT},
+};
+
+TEST_F(OwnerDrawTest, ColoursFollowTheItemState) {
+    // The cases only tell something when the colours differ.
+    ASSERT_NE(GetSysColor(COLOR_MENU), GetSysColor(COLOR_HIGHLIGHT));
+    ASSERT_NE(GetSysColor(COLOR_MENUTEXT), GetSysColor(COLOR_GRAYTEXT));
+    ASSERT_NE(GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_GRAYTEXT));
+    MenuItemData entry{"■■■■", -1};
+    for (const ColourCase& test : kColourCases) {
+        const MenuItemData* items[] = {&entry, nullptr};
+        for (const MenuItemData* data : items) {
+            SCOPED_TRACE(std::string(test.title) + (data ? " entry" : " placeholder"));
+            Canvas canvas(160, 24);
+            Draw(canvas, data, test.state, {0, 0, 160, 24}, test.action);
+            COLORREF background = GetSysColor(test.background);
+            // No icon: the margin before the text is all background.
+            EXPECT_TRUE(canvas.All({0, 0, 20, 24}, background));
+            EXPECT_TRUE(canvas.All({150, 0, 160, 24}, background));
+            EXPECT_TRUE(canvas.Any({20, 0, 150, 24}, GetSysColor(test.text)));
+        }
+    }
+}
+
+TEST_F(OwnerDrawTest, IconSitsTwoPixelsInAndCentredVertically) {
+    MenuItemData group{"G", window->FolderIconIndex()};
+    ASSERT_NE(-1, group.iconIndex);
+    Canvas canvas(200, 60);
+    RECT item{10, 20, 190, 44}; // 24 high: the icon goes 4 pixels down
+    COLORREF background = GetSysColor(COLOR_MENU);
+    Draw(canvas, &group, 0, item);
+    EXPECT_TRUE(canvas.All({10, 20, 12, 44}, background)); // left margin
+    EXPECT_TRUE(canvas.All({10, 20, 30, 24}, background)); // above the icon
+    EXPECT_TRUE(canvas.All({10, 40, 30, 44}, background)); // below the icon
+    EXPECT_TRUE(canvas.All({28, 20, 30, 44}, background)); // between icon and text
+    bool iconDrawn = false;
+    for (int y = 24; y < 40 && !iconDrawn; ++y)
+        for (int x = 12; x < 28 && !iconDrawn; ++x)
+            iconDrawn = canvas.Pixel(x, y) != background;
+    EXPECT_TRUE(iconDrawn);
+    // Nothing outside the item is touched.
+    EXPECT_TRUE(canvas.All({0, 0, 200, 20}, RGB(0, 0, 0)));
+}
+
+TEST_F(OwnerDrawTest, AmpersandIsDrawnAsItself) {
+    MenuItemData entry{"A&B&&C", -1};
+    RECT item{0, 0, 160, 22};
+    auto reference = [&](UINT flags) {
+        Canvas canvas(160, 22);
+        SetBkColor(canvas.Dc(), GetSysColor(COLOR_MENU));
+        FillRect(canvas.Dc(), &item, GetSysColorBrush(COLOR_MENU));
+        SetTextColor(canvas.Dc(), GetSysColor(COLOR_MENUTEXT));
+        RECT text = item;
+        text.left += 20;
+        DrawTextA(canvas.Dc(), entry.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | flags);
+        return canvas.Bits();
+    };
+    Canvas drawn(160, 22);
+    Draw(drawn, &entry, 0, item);
+    EXPECT_EQ(reference(DT_NOPREFIX), drawn.Bits());
+    EXPECT_NE(reference(0), drawn.Bits());
+}
+
+} // namespace

@@ -1,0 +1,231 @@
+// The tray icon, its callback, the taskbar's re-creation and the tray
+// commands.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+
+#include "resource.h"
+#include "support/SettingsWindowFixture.h"
+
+namespace {
+
+class TrayTest : public SettingsWindowTest {
+protected:
+    void OpenWith(const Options& options) {
+        WriteDataFile(folder.Path(), {{"Group", KIND_GROUP, -1},
+                                      {"Tool", KIND_FILE, 0, "C:\\Tools\\tool.exe"},
+                                      {"Site", KIND_URL, -1, "https://example.org/a?b=c"}});
+        WriteOptions(options);
+        Open();
+    }
+
+    // The menus tracked while the tray callback with this mouse message runs.
+    std::vector<HMENU> Click(LPARAM mouseMessage) {
+        MenuRecorder recorder(Handle());
+        SendMessageA(Handle(), WM_TRAYNOTIFY, 1, mouseMessage);
+        return recorder.opened;
+    }
+};
+
+enum class Tracked { Launcher, System, Nothing };
+
+struct ClickCase {
+    LPARAM mouseMessage;
+    int32_t opt5;
+    Tracked expected;
+};
+
+const ClickCase kClickCases[] = {
+    {WM_LBUTTONDOWN, 0, Tracked::Launcher},  {WM_RBUTTONDOWN, 0, Tracked::System},
+    {WM_LBUTTONDOWN, 1, Tracked::System},    {WM_RBUTTONDOWN, 1, Tracked::Launcher},
+    {WM_LBUTTONUP, 0, Tracked::Nothing},     {WM_RBUTTONUP, 1, Tracked::Nothing},
+    {WM_LBUTTONDBLCLK, 0, Tracked::Nothing}, {WM_MBUTTONDOWN, 0, Tracked::Nothing},
+    {WM_MOUSEMOVE, 1, Tracked::Nothing},
+};
+
+TEST_F(TrayTest, ButtonsOpenTheirMenusAndOpt5SwapsThem) {
+    OpenWith({});
+    for (const ClickCase& test : kClickCases) {
+        SCOPED_TRACE(std::to_string(test.mouseMessage) + " opt5=" + std::to_string(test.opt5));
+        window->Store().GetOptions()->opt5 = test.opt5;
+        std::vector<HMENU> opened = Click(test.mouseMessage);
+        if (test.expected == Tracked::Nothing) {
+            EXPECT_TRUE(opened.empty());
+            continue;
+        }
+        ASSERT_FALSE(opened.empty());
+        HMENU expected = test.expected == Tracked::Launcher ? window->LauncherMenuHandle()
+                                                            : window->SystemMenuHandle();
+        EXPECT_EQ(expected, opened.front());
+    }
+}
+
+TEST_F(TrayTest, MenuOpensWhileTheWindowIsHidden) {
+    OpenWith({});
+    ASSERT_FALSE(window->IsVisible());
+    MenuRecorder recorder(Handle());
+    SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    ASSERT_EQ(1u, recorder.opened.size());
+    EXPECT_TRUE(recorder.foregroundAtOpen);
+}
+
+TEST_F(TrayTest, ClicksAreIgnoredWhileAModalDialogIsOpen) {
+    OpenWith({});
+    std::vector<HMENU> opened{reinterpret_cast<HMENU>(1)};
+    std::string caption;
+    ModalDriver driver([&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        opened = Click(WM_LBUTTONDOWN);
+        std::vector<HMENU> right = Click(WM_RBUTTONDOWN);
+        opened.insert(opened.end(), right.begin(), right.end());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_TRAY_ABOUT);
+    EXPECT_EQ(1, driver.Runs());
+    EXPECT_EQ("バージョン情報", caption);
+    EXPECT_TRUE(opened.empty());
+    // Afterwards clicks work again.
+    EXPECT_EQ(1u, Click(WM_LBUTTONDOWN).size());
+}
+
+TEST_F(TrayTest, IconIsAddedAgainWhenTheTaskbarComesBack) {
+    OpenWith({});
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    ASSERT_EQ(1u, shell.icons.size());
+
+    // A new taskbar that lost the icon: a plain add.
+    shell.icons.clear();
+    shell.calls.clear();
+    SendMessageA(Handle(), taskbarCreated, 0, 0);
+    EXPECT_EQ(std::vector<std::string>{"NIM_ADD"}, shell.Functions());
+    EXPECT_EQ(1u, shell.icons.size());
+
+    // The icon is still there: the add fails, so it is replaced.
+    shell.calls.clear();
+    SendMessageA(Handle(), taskbarCreated, 0, 0);
+    EXPECT_EQ((std::vector<std::string>{"NIM_ADD", "NIM_DELETE", "NIM_ADD"}), shell.Functions());
+    EXPECT_EQ(1u, shell.icons.size());
+}
+
+TEST_F(TrayTest, TheTaskbarMessageReachesTheHiddenWindowAsABroadcast) {
+    OpenWith({});
+    shell.icons.clear();
+    shell.calls.clear();
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0);
+    PumpUntil([&] { return !shell.icons.empty(); });
+    EXPECT_EQ(1u, shell.icons.size());
+}
+
+TEST_F(TrayTest, EntryCommandsOpenTheCommittedPathWithOpen) {
+    OpenWith({});
+    struct LaunchCase {
+        UINT command;
+        const char* file;
+    } cases[] = {
+        {LaunchCommandBase + 1, "C:\\Tools\\tool.exe"},
+        {LaunchCommandBase + 2, "https://example.org/a?b=c"},
+    };
+    for (const LaunchCase& test : cases) {
+        SCOPED_TRACE(test.file);
+        shell.calls.clear();
+        EXPECT_EQ(0, Command(test.command));
+        std::vector<ShellCall> calls = shell.Of("ShellExecute");
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ("open", calls[0].verb);
+        EXPECT_EQ(test.file, calls[0].file);
+        EXPECT_TRUE(calls[0].noParameters);
+        EXPECT_TRUE(calls[0].noDirectory);
+        EXPECT_TRUE(calls[0].noWindow);
+        EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
+    }
+}
+
+TEST_F(TrayTest, CommandsMatchingNoEntryOpenNothing) {
+    OpenWith({});
+    // The group's own id (its placeholder's command), an id never given, and
+    // an id above the table.
+    for (UINT command : {LaunchCommandBase + 0, LaunchCommandBase + 7, LaunchCommandBase + 254}) {
+        shell.calls.clear();
+        Command(command);
+        EXPECT_TRUE(shell.Of("ShellExecute").empty()) << command;
+    }
+}
+
+TEST_F(TrayTest, UncommittedEntriesAreNotLaunched) {
+    OpenWith({});
+    window->Store().InsertData(MakeEntry({"new", KIND_FILE, -1, "C:\\new.exe"}), -1);
+    shell.calls.clear();
+    Command(LaunchCommandBase + 3);
+    EXPECT_TRUE(shell.Of("ShellExecute").empty());
+}
+
+TEST_F(TrayTest, ShellFoldersOpenByTheirItemIdLists) {
+    OpenWith({});
+    struct FolderCase {
+        UINT command;
+        int csidl;
+    } cases[] = {{ID_TRAY_MY_COMPUTER, CSIDL_DRIVES},
+                 {ID_TRAY_MY_DOCUMENTS, CSIDL_PERSONAL},
+                 {ID_TRAY_MY_NETWORK, CSIDL_NETWORK}};
+    for (const FolderCase& test : cases) {
+        SCOPED_TRACE(test.command);
+        shell.calls.clear();
+        EXPECT_EQ(0, Command(test.command));
+        std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ(60u, calls[0].size);
+        EXPECT_EQ(static_cast<DWORD>(SEE_MASK_IDLIST), calls[0].mask);
+        EXPECT_EQ("open", calls[0].verb);
+        EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
+        EXPECT_EQ("", calls[0].file);
+        EXPECT_TRUE(calls[0].noParameters && calls[0].noDirectory && calls[0].noWindow);
+        LPITEMIDLIST expected = nullptr;
+        ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, test.csidl, &expected));
+        ASSERT_NE(nullptr, calls[0].idList);
+        EXPECT_TRUE(ILIsEqual(expected, calls[0].idList));
+        ILFree(expected);
+    }
+}
+
+TEST_F(TrayTest, SettingsCommandShowsAndRestoresTheWindow) {
+    OpenWith({});
+    ASSERT_FALSE(window->IsVisible());
+    Command(ID_TRAY_SETTINGS);
+    EXPECT_TRUE(window->IsVisible());
+    ShowWindow(Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(window->IsIconic());
+    Command(ID_TRAY_SETTINGS);
+    EXPECT_FALSE(window->IsIconic());
+    EXPECT_TRUE(window->IsVisible());
+}
+
+TEST_F(TrayTest, VersionCommandRunsTheAboutDialogOwnedByTheWindow) {
+    OpenWith({});
+    HWND owner = nullptr;
+    std::string caption;
+    ModalDriver driver([&](HWND dialog) {
+        owner = GetWindow(dialog, GW_OWNER);
+        caption = DialogItemText(dialog, IDC_ABOUT_VERSION);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_TRAY_ABOUT);
+    EXPECT_EQ(1, driver.Runs());
+    EXPECT_EQ(Handle(), owner);
+    EXPECT_EQ("Version 0.20", caption);
+}
+
+TEST_F(TrayTest, ExitDestroysTheWindowAndRemovesTheIcon) {
+    OpenWith({});
+    shell.calls.clear();
+    Command(ID_TRAY_EXIT);
+    EXPECT_EQ(nullptr, window->Handle());
+    EXPECT_EQ(std::vector<std::string>{"NIM_DELETE"}, shell.Functions());
+    EXPECT_TRUE(shell.icons.empty());
+}
+
+} // namespace
