@@ -1,0 +1,392 @@
+// The settings window's life: start-up, showing and hiding, committing,
+// the options that change its behaviour, and its end.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "resource.h"
+#include "support/SettingsWindowFixture.h"
+#include "ui/Application.h"
+
+namespace {
+
+// The text of a message box.
+std::string MessageText(HWND box) {
+    return DialogItemText(box, 0xFFFF);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+RECT WorkArea() {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
+void ExpectCentred(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    RECT area = WorkArea();
+    EXPECT_NEAR((area.left + area.right) / 2, (rect.left + rect.right) / 2, 1);
+    EXPECT_NEAR((area.top + area.bottom) / 2, (rect.top + rect.bottom) / 2, 1);
+}
+
+bool Grayed(HWND window, UINT id) {
+    return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+class LifecycleTest : public SettingsWindowTest {
+protected:
+    Options Shown() {
+        Options options{};
+        options.opt1 = 1;
+        return options;
+    }
+    void AddWorkingEntry(const char* name) {
+        window->Store().InsertData(MakeEntry({name, KIND_URL, -1, "https://example.org/"}), -1);
+    }
+    int EntriesInDataFile() {
+        ItemStore reader;
+        reader.SetDirectory(folder.Path());
+        if (!reader.LoadData())
+            return -1;
+        return reader.GetCommittedNum();
+    }
+    std::string Ini() const { return folder.File("Brindleway.ini"); }
+};
+
+TEST_F(LifecycleTest, FirstStartShowsTheWindowCentred) {
+    SettingsWindow& w = Open();
+    EXPECT_TRUE(w.FirstRun());
+    EXPECT_TRUE(w.IsVisible());
+    ExpectCentred(Handle());
+}
+
+TEST_F(LifecycleTest, WithASettingsFileAndOpt1ClearOnlyTheIconIsThere) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    EXPECT_FALSE(w.FirstRun());
+    EXPECT_FALSE(w.IsVisible());
+    EXPECT_EQ(1u, shell.icons.size());
+}
+
+TEST_F(LifecycleTest, Opt1ShowsTheWindowAtTheSavedPosition) {
+    WriteOptions(Shown(), 40, 30);
+    SettingsWindow& w = Open();
+    EXPECT_TRUE(w.IsVisible());
+    RECT rect = w.WindowRect();
+    EXPECT_EQ(40, rect.left);
+    EXPECT_EQ(30, rect.top);
+}
+
+TEST_F(LifecycleTest, ANegativeCoordinateCentresTheWindow) {
+    for (POINT saved : {POINT{-32000, -32000}, POINT{100, -1}, POINT{-5, 100}}) {
+        SCOPED_TRACE(std::to_string(saved.x) + "," + std::to_string(saved.y));
+        WriteOptions(Shown(), saved.x, saved.y);
+        Open();
+        ExpectCentred(Handle());
+    }
+}
+
+TEST_F(LifecycleTest, HelpCommandsAreGrayedAndTheVersionCommandIsNot) {
+    WriteOptions();
+    Open();
+    EXPECT_TRUE(Grayed(Handle(), ID_HELP_CONTENTS));
+    EXPECT_TRUE(Grayed(Handle(), ID_HELP_SEARCH));
+    EXPECT_TRUE(Grayed(Handle(), ID_HELP_INDEX));
+    EXPECT_FALSE(Grayed(Handle(), ID_HELP_ABOUT));
+    EXPECT_FALSE(Grayed(Handle(), ID_TOOLS_ADD));
+    EXPECT_FALSE(Grayed(Handle(), ID_TOOLS_OPTIONS));
+}
+
+SettingsWindow* windowAtAdd = nullptr;
+bool menusBuiltAtAdd = false;
+
+TEST_F(LifecycleTest, TrayIconIsAddedOnceAfterBothMenus) {
+    WriteOptions();
+    window = std::make_unique<SettingsWindow>();
+    window->Store().SetDirectory(folder.Path());
+    windowAtAdd = window.get();
+    shell.onAdd = [] {
+        menusBuiltAtAdd =
+            IsMenu(windowAtAdd->LauncherMenuHandle()) && IsMenu(windowAtAdd->SystemMenuHandle());
+    };
+    ASSERT_TRUE(window->Create());
+    ASSERT_EQ(std::vector<std::string>{"NIM_ADD"}, shell.Functions());
+    EXPECT_TRUE(menusBuiltAtAdd);
+
+    const NOTIFYICONDATAA& icon = shell.calls[0].icon;
+    EXPECT_EQ(88u, icon.cbSize);
+    EXPECT_EQ(Handle(), icon.hWnd);
+    EXPECT_EQ(1u, icon.uID);
+    EXPECT_EQ(7u, icon.uFlags);
+    EXPECT_EQ(0x8001u, icon.uCallbackMessage);
+    EXPECT_STREQ("Brindleway", icon.szTip);
+    EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_BRINDLEWAY)), icon.hIcon);
+}
+
+TEST_F(LifecycleTest, WindowAndDragIconsAreTheApplicationIcon) {
+    WriteOptions();
+    Open();
+    auto appIcon = reinterpret_cast<LRESULT>(
+        LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_BRINDLEWAY)));
+    EXPECT_EQ(appIcon, SendMessageA(Handle(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(appIcon, SendMessageA(Handle(), WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(appIcon, SendMessageA(Handle(), WM_QUERYDRAGICON, 0, 0));
+}
+
+TEST_F(LifecycleTest, ApplyWritesTheDataFileRebuildsTheMenuAndStaysOpen) {
+    WriteOptions(Shown());
+    SettingsWindow& w = Open();
+    AddWorkingEntry("applied");
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    EXPECT_EQ(1, EntriesInDataFile());
+    EXPECT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+    EXPECT_TRUE(w.IsVisible());
+}
+
+TEST_F(LifecycleTest, OkCommitsAndHides) {
+    struct {
+        const char* title;
+        UINT id;
+        bool button;
+    } cases[] = {{"OK button", IDOK, true}, {"menu command", ID_SETTINGS_OK, false}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.title);
+        TempFolder own;
+        WriteSettingsFile(own.Path(), Shown());
+        SettingsWindow w;
+        w.Store().SetDirectory(own.Path());
+        ASSERT_TRUE(w.Create());
+        w.Store().InsertData(MakeEntry({"ok", KIND_URL, -1, "https://example.org/"}), -1);
+        HWND control = test.button ? GetDlgItem(w.Handle(), test.id) : nullptr;
+        SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(test.id, 0),
+                     reinterpret_cast<LPARAM>(control));
+        EXPECT_FALSE(w.IsVisible());
+        EXPECT_NE(nullptr, w.Handle());
+        EXPECT_EQ(1, w.Store().GetCommittedNum());
+        EXPECT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+        ItemStore reader;
+        reader.SetDirectory(own.Path());
+        EXPECT_EQ(1, reader.LoadData());
+    }
+}
+
+TEST_F(LifecycleTest, HidingWithoutCommitDropsTheEditsAtTheNextShowing) {
+    struct {
+        const char* title;
+        UINT msg;
+        WPARAM wParam;
+    } cases[] = {{"Cancel button", WM_COMMAND, IDCANCEL},
+                 {"menu command", WM_COMMAND, ID_SETTINGS_CANCEL},
+                 {"close box", WM_CLOSE, 0},
+                 {"window menu close", WM_SYSCOMMAND, SC_CLOSE}};
+    WriteDataFile(folder.Path(), {{"kept", KIND_URL, -1, "https://example.org/"}});
+    WriteOptions(Shown());
+    SettingsWindow& w = Open();
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.title);
+        AddWorkingEntry("dropped");
+        ASSERT_EQ(2, w.Store().GetDataNum());
+        SendMessageA(Handle(), test.msg, test.wParam, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !w.IsVisible(); }));
+        EXPECT_NE(nullptr, w.Handle());
+        EXPECT_EQ(1, w.Store().GetCommittedNum());
+        EXPECT_EQ(1, EntriesInDataFile());
+        EXPECT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+        Command(ID_TRAY_SETTINGS);
+        EXPECT_TRUE(w.IsVisible());
+        EXPECT_EQ(1, w.Store().GetDataNum());
+    }
+}
+
+TEST_F(LifecycleTest, CloseBoxWithOpt3EndsTheProgram) {
+    Options options = Shown();
+    options.opt3 = 1;
+    WriteOptions(options, 20, 25);
+    SettingsWindow& w = Open();
+    shell.calls.clear();
+    SendMessageA(Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(nullptr, w.Handle());
+    EXPECT_EQ(20, ReadIniInt(Ini(), "Info", "X"));
+    EXPECT_EQ(25, ReadIniInt(Ini(), "Info", "Y"));
+    EXPECT_EQ(std::vector<std::string>{"NIM_DELETE"}, shell.Functions());
+}
+
+TEST_F(LifecycleTest, MinimisingHidesTheWindowOnlyWithOpt2) {
+    for (int32_t opt2 : {0, 1}) {
+        SCOPED_TRACE(opt2);
+        Options options = Shown();
+        options.opt2 = opt2;
+        WriteOptions(options);
+        SettingsWindow& w = Open();
+        ShowWindow(Handle(), SW_MINIMIZE);
+        PumpMessages();
+        EXPECT_EQ(opt2 == 0, w.IsVisible());
+        EXPECT_TRUE(w.IsIconic());
+        // "設定(&S)..." brings it back restored.
+        Command(ID_TRAY_SETTINGS);
+        EXPECT_TRUE(w.IsVisible());
+        EXPECT_FALSE(w.IsIconic());
+    }
+}
+
+TEST_F(LifecycleTest, ExitStoresThePositionFreesTheMenuAndRemovesTheIcon) {
+    WriteDataFile(folder.Path(), {{"G", KIND_GROUP, -1}});
+    WriteOptions(Shown(), 10, 10);
+    SettingsWindow& w = Open();
+    SetWindowPos(Handle(), nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    HMENU launcher = w.LauncherMenuHandle();
+    HMENU submenu = GetSubMenu(launcher, 0);
+    AddWorkingEntry("never committed");
+    shell.calls.clear();
+    Command(ID_SETTINGS_EXIT);
+    EXPECT_EQ(nullptr, w.Handle());
+    EXPECT_EQ(123, ReadIniInt(Ini(), "Info", "X"));
+    EXPECT_EQ(77, ReadIniInt(Ini(), "Info", "Y"));
+    EXPECT_FALSE(IsMenu(launcher));
+    EXPECT_FALSE(IsMenu(submenu));
+    EXPECT_EQ(std::vector<std::string>{"NIM_DELETE"}, shell.Functions());
+    EXPECT_TRUE(shell.icons.empty());
+    EXPECT_EQ(1, EntriesInDataFile());
+    EXPECT_EQ(nullptr, Application::Instance().MainWindow());
+}
+
+// A platform whose files cannot be written.
+class UnwritablePlatform : public ForwardingPlatform {
+public:
+    UnwritablePlatform() : ForwardingPlatform(DefaultPlatform()) {}
+    std::unique_ptr<OutputFile> CreateOutputFile(const std::string&) override { return nullptr; }
+    bool ReplaceFileAtomically(const std::string&, const std::string&) override { return false; }
+};
+
+TEST_F(LifecycleTest, AFailedSaveIsReportedAndTheMenuKeepsTheCommit) {
+    WriteOptions(Shown());
+    UnwritablePlatform platform;
+    SettingsWindow& w = Open(&platform);
+    AddWorkingEntry("unsaved");
+    std::string text;
+    ModalDriver driver([&](HWND box) {
+        text = MessageText(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    ASSERT_EQ(1, driver.Runs());
+    EXPECT_TRUE(Contains(text, "データファイルを保存できませんでした。")) << text;
+    EXPECT_TRUE(Contains(text, folder.File("Brindleway.bwz"))) << text;
+    EXPECT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+    EXPECT_EQ(-1, EntriesInDataFile());
+}
+
+TEST_F(LifecycleTest, ASuccessfulCommitShowsNoMessage) {
+    WriteOptions(Shown());
+    Open();
+    AddWorkingEntry("saved");
+    ModalDriver driver([](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    EXPECT_EQ(0, driver.Runs());
+}
+
+void WriteBytes(const std::string& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary);
+    out << bytes;
+}
+
+std::string ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(LifecycleTest, ADamagedDataFileIsReportedOnceNamingTheKeptCopy) {
+    WriteOptions();
+    WriteBytes(folder.File("Brindleway.bwz"), "not a data file");
+    std::vector<std::string> texts;
+    ModalDriver driver([&](HWND box) {
+        texts.push_back(MessageText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    SettingsWindow& w = Open();
+    PumpMessages();
+    ASSERT_EQ(1u, texts.size());
+    const std::string& copy = w.Store().GetLoadReport().keptCopy;
+    ASSERT_FALSE(copy.empty());
+    EXPECT_TRUE(Contains(texts[0], copy)) << texts[0];
+    EXPECT_EQ("not a data file", ReadBytes(copy));
+    EXPECT_EQ(0, GetMenuItemCount(w.LauncherMenuHandle()));
+}
+
+TEST_F(LifecycleTest, AChecksumMismatchIsReportedAndTheEntriesAreShown) {
+    WriteOptions();
+    WriteDataFile(folder.Path(), {{"abc", KIND_URL, -1, "https://example.org/"}});
+    std::string bytes = ReadBytes(folder.File("Brindleway.bwz"));
+    size_t name = bytes.find("abc");
+    ASSERT_NE(std::string::npos, name);
+    bytes[name] = 'x';
+    WriteBytes(folder.File("Brindleway.bwz"), bytes);
+    std::vector<std::string> texts;
+    ModalDriver driver([&](HWND box) {
+        texts.push_back(MessageText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    SettingsWindow& w = Open();
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_TRUE(Contains(texts[0], w.Store().GetLoadReport().keptCopy)) << texts[0];
+    EXPECT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+}
+
+TEST_F(LifecycleTest, AGoodOrMissingDataFileIsNotReported) {
+    WriteOptions();
+    ModalDriver driver([](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
+    Open();
+    WriteDataFile(folder.Path(), {{"fine", KIND_GROUP, -1}});
+    Open();
+    EXPECT_EQ(0, driver.Runs());
+}
+
+// Records the commands that reach the window.
+std::vector<WPARAM> commands;
+WNDPROC previousProc = nullptr;
+LRESULT CALLBACK RecordCommands(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND)
+        commands.push_back(wParam);
+    return CallWindowProcA(previousProc, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(LifecycleTest, ShortcutsAreTranslatedForTheWindow) {
+    WriteOptions(Shown());
+    Open();
+    previousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordCommands)));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE saved[256];
+    std::copy(keys, keys + 256, saved);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    struct {
+        WPARAM key;
+        UINT command;
+    } cases[] = {{'I', ID_TOOLS_ADD},
+                 {'E', ID_TOOLS_EDIT},
+                 {'D', ID_TOOLS_DELETE},
+                 {VK_UP, ID_TOOLS_UP},
+                 {VK_DOWN, ID_TOOLS_DOWN}};
+    for (const auto& test : cases) {
+        commands.clear();
+        MSG msg{Handle(), WM_KEYDOWN, test.key, 1, 0, {}};
+        EXPECT_TRUE(window->PreTranslateMessage(&msg));
+        ASSERT_EQ(1u, commands.size());
+        EXPECT_EQ(MAKEWPARAM(test.command, 1), commands[0]);
+    }
+    SetKeyboardState(saved);
+    SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc));
+}
+
+} // namespace
