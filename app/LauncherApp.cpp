@@ -50,10 +50,7 @@ bool LauncherApp::AnotherCopyRuns() {
 
 // The help file is the program file with the extension chm.
 void LauncherApp::SetUpPaths() {
-    std::string help = HelpFilePath();
-    if (help.size() >= 3)
-        help.replace(help.size() - 3, 3, "chm");
-    SetHelpFilePath(help);
+    SetHelpFilePath(ChmPathFor(HelpFilePath()));
     GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
 }
 
@@ -73,6 +70,12 @@ void LauncherApp::RunMessageLoop(const Window& window) {
             DispatchMessageA(&msg);
         }
     }
+}
+
+std::string LauncherApp::ChmPathFor(std::string defaultHelpPath) {
+    if (defaultHelpPath.size() >= 3)
+        defaultHelpPath.replace(defaultHelpPath.size() - 3, 3, "chm");
+    return defaultHelpPath;
 }
 
 int LauncherApp::ExitInstance() {

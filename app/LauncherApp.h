@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/Application.h"
 #include "ui/Window.h"
 
@@ -18,6 +20,10 @@ public:
     void WinHelp(DWORD data, UINT command) override;
 
     const char* GetModulePath() const { return modulePath; }
+
+    // The help file for the framework's default one: the same path with the
+    // extension chm in place of HLP.
+    static std::string ChmPathFor(std::string defaultHelpPath);
 
 private:
     bool AnotherCopyRuns();
