@@ -64,7 +64,7 @@ AutostartState ReadAutostartState(const char* modulePath) {
         return AUTOSTART_OFF;
     char value[kRunValueSize + 1] = {};
     AutostartState state = QueryRunValue(key, value, modulePath);
-    RegCloseKey(key);
+    System().regCloseKey(key);
     return state;
 }
 
@@ -87,6 +87,6 @@ bool WriteAutostartState(int state, const char* modulePath) {
         if (result == ERROR_FILE_NOT_FOUND)
             result = ERROR_SUCCESS;
     }
-    RegCloseKey(key);
+    System().regCloseKey(key);
     return result == ERROR_SUCCESS;
 }
