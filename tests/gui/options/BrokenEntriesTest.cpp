@@ -1,0 +1,217 @@
+// The removal of entries whose files are gone: which entries count as
+// broken, both tables, the data file, and the confirmation around it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "OptionsTestSupport.h"
+#include "dialogs/BrokenEntries.h"
+#include "platform/Platform.h"
+#include "resource.h"
+
+namespace {
+
+constexpr const char* kModule = "C:\\Program Files\\Brindleway\\Brindleway.exe";
+
+class BrokenEntriesTest : public OptionsTestBase {
+protected:
+    void SetUp() override {
+        OptionsTestBase::SetUp();
+        dialog.SetModulePath(kModule);
+        existingFile = folder.File("present.exe");
+        std::ofstream(existingFile) << "MZ";
+        existingFolder = folder.File("folder");
+        CreateDirectoryA(existingFolder.c_str(), nullptr);
+    }
+
+    void Add(const char* name, const std::string& path, int kind, int parent = -1) {
+        ASSERT_EQ(store.InsertData(MakeEntry(name, path.c_str(), kind, parent), -1), 1);
+    }
+
+    // Both tables and the data file hold the same entries.
+    void AddAndCommit(const std::function<void()>& add) {
+        add();
+        ASSERT_NE(store.CommitData(), 0);
+    }
+
+    // The entries the data file holds now.
+    std::vector<std::string> NamesInDataFile() {
+        ItemStore reader;
+        reader.SetDirectory(folder.Path());
+        reader.LoadData();
+        return CommittedNames(reader);
+    }
+
+    bool DataFileExists() const {
+        return GetFileAttributesA(folder.File("Brindleway.bwz").c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    // Presses the removal button, answers the prompt with `answer`, then
+    // ends the dialog with `end`.
+    OptionsRun RemoveAndEnd(int answer, int end) {
+        return RunOptions(
+            dialog, store,
+            [&](HWND window) {
+                Click(window, IDC_OPT_REMOVE_BROKEN);
+                Click(window, end);
+            },
+            answer);
+    }
+
+    OptionsDialog dialog;
+    std::string existingFile;
+    std::string existingFolder;
+};
+
+TEST_F(BrokenEntriesTest, OnlyFileEntriesThatCannotBeFoundAreBroken) {
+    struct Case {
+        const char* name;
+        std::string path;
+        int kind;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"empty file path", "", KIND_FILE, false},
+        {"empty URL", "", KIND_URL, true},
+        {"URL", "http://example.invalid/", KIND_URL, true},
+        {"group", "", KIND_GROUP, true},
+        {"group with a missing path", "C:\\no such folder", KIND_GROUP, true},
+        {"existing file", existingFile, KIND_FILE, true},
+        {"missing file", folder.File("gone.exe"), KIND_FILE, false},
+        {"folder", existingFolder, KIND_FILE, true},
+        {"folder with trailing backslash", existingFolder + "\\", KIND_FILE, false},
+        {"drive root", "C:\\", KIND_FILE, false},
+        {"wildcard matching a file", folder.File("pres*.exe"), KIND_FILE, true},
+    };
+    std::vector<std::string> kept;
+    AddAndCommit([&] {
+        for (const Case& c : cases) {
+            Add(c.name, c.path, c.kind);
+            if (c.kept)
+                kept.push_back(c.name);
+        }
+    });
+    RemovedCounts removed = RemoveBrokenEntries(store);
+    EXPECT_EQ(WorkingNames(store), kept);
+    EXPECT_EQ(CommittedNames(store), kept);
+    int expectedRemoved = static_cast<int>(std::size(cases) - kept.size());
+    EXPECT_EQ(removed.working, expectedRemoved);
+    EXPECT_EQ(removed.committed, expectedRemoved);
+}
+
+// The tables may differ (uncommitted edits): each is cleaned on its own.
+TEST_F(BrokenEntriesTest, EachTableIsCleanedOnItsOwn) {
+    AddAndCommit([&] {
+        Add("Kept", existingFile, KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    Add("New and gone", folder.File("new.exe"), KIND_FILE); // working table only
+    RemovedCounts removed = RemoveBrokenEntries(store);
+    EXPECT_EQ(WorkingNames(store), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(CommittedNames(store), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(removed.working, 2);
+    EXPECT_EQ(removed.committed, 1);
+}
+
+// Entries filed under a removed entry go with it, in both tables; entries
+// after it move up and keep their order.
+TEST_F(BrokenEntriesTest, EntriesUnderARemovedEntryGoWithIt) {
+    AddAndCommit([&] {
+        Add("Group", "", KIND_GROUP);                         // id 0
+        Add("Broken", folder.File("gone.exe"), KIND_FILE, 0); // id 1
+        Add("Under broken", existingFile, KIND_FILE, 0);      // id 2, moved below
+        Add("Also broken", "", KIND_FILE, 0);                 // id 3
+        Add("After", existingFile, KIND_FILE);                // id 4
+        // A damaged table can file entries under a file entry; the tables
+        // are not re-sorted here.
+        store.GetData(2)->parent = 1;
+    });
+    ASSERT_EQ(store.GetCommittedData(2)->parent, 1);
+    RemoveBrokenEntries(store);
+    EXPECT_EQ(WorkingNames(store), (std::vector<std::string>{"Group", "After"}));
+    EXPECT_EQ(CommittedNames(store), (std::vector<std::string>{"Group", "After"}));
+}
+
+TEST_F(BrokenEntriesTest, ConfirmedRemovalWritesTheDataFileAtOnce) {
+    AddAndCommit([&] {
+        Add("Kept", existingFile, KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    std::vector<std::string> namesWhileOpen;
+    OptionsRun run = RunOptions(dialog, store, [&](HWND window) {
+        Click(window, IDC_OPT_REMOVE_BROKEN);
+        namesWhileOpen = NamesInDataFile();
+        Click(window, IDOK);
+    });
+    EXPECT_EQ(namesWhileOpen, (std::vector<std::string>{"Kept"}));
+    ASSERT_EQ(run.messages.size(), 1u);
+    char prompt[512] = {};
+    LoadStringA(GetModuleHandleA(nullptr), IDS_CONFIRM_REMOVE_BROKEN, prompt, sizeof prompt);
+    EXPECT_EQ(run.messages[0].text, prompt);
+    EXPECT_EQ(run.messages[0].promptContext, 0x30000u + IDS_CONFIRM_REMOVE_BROKEN);
+    EXPECT_TRUE(dialog.RemovedEntries());
+}
+
+TEST_F(BrokenEntriesTest, TheDataFileIsWrittenEvenWhenNothingWasBroken) {
+    Add("Kept", existingFile, KIND_FILE);
+    store.CommitData();
+    DeleteFileA(folder.File("Brindleway.bwz").c_str());
+    RemoveAndEnd(IDOK, IDCANCEL);
+    EXPECT_EQ(NamesInDataFile(), (std::vector<std::string>{"Kept"}));
+    EXPECT_FALSE(dialog.RemovedEntries());
+}
+
+TEST_F(BrokenEntriesTest, CancelAfterwardsKeepsTheRemoval) {
+    AddAndCommit([&] {
+        Add("Kept", existingFile, KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    OptionsRun run = RemoveAndEnd(IDOK, IDCANCEL);
+    EXPECT_EQ(run.result, IDCANCEL);
+    EXPECT_EQ(WorkingNames(store), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(CommittedNames(store), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(NamesInDataFile(), (std::vector<std::string>{"Kept"}));
+    EXPECT_TRUE(dialog.RemovedEntries());
+}
+
+TEST_F(BrokenEntriesTest, ARefusedConfirmationChangesNothing) {
+    AddAndCommit([&] {
+        Add("Kept", existingFile, KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    DeleteFileA(folder.File("Brindleway.bwz").c_str());
+    OptionsRun run = RemoveAndEnd(IDCANCEL, IDOK);
+    EXPECT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(WorkingNames(store), (std::vector<std::string>{"Kept", "Gone"}));
+    EXPECT_EQ(CommittedNames(store), (std::vector<std::string>{"Kept", "Gone"}));
+    EXPECT_FALSE(DataFileExists());
+    EXPECT_FALSE(dialog.RemovedEntries());
+}
+
+class DataFileCannotBeCreated : public ForwardingPlatform {
+public:
+    using ForwardingPlatform::ForwardingPlatform;
+    std::unique_ptr<OutputFile> CreateOutputFile(const std::string&) override { return nullptr; }
+};
+
+// The removal happened in memory only: the user must not believe the
+// data file already says so.
+TEST_F(BrokenEntriesTest, ADataFileThatCannotBeWrittenIsReported) {
+    DataFileCannotBeCreated platform(DefaultPlatform());
+    ItemStore failing(&platform);
+    failing.SetDirectory(folder.Path());
+    failing.InsertData(MakeEntry("Gone", "", KIND_FILE), -1);
+    OptionsRun run = RunOptions(dialog, failing, [&](HWND window) {
+        Click(window, IDC_OPT_REMOVE_BROKEN);
+        Click(window, IDCANCEL);
+    });
+    ASSERT_EQ(run.messages.size(), 2u);
+    EXPECT_EQ(run.messages[1].text,
+              "リンクの切れているメニューの削除をデータファイルに保存できませんでした。\n"
+              "設定画面で「OK」か「適用」を押すと、もう一度保存します。");
+    EXPECT_EQ(run.messages[1].promptContext, 0u) << "a literal message carries no help context";
+    EXPECT_EQ(failing.GetDataNum(), 0);
+    EXPECT_FALSE(DataFileExists());
+}
+
+} // namespace
