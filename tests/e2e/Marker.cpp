@@ -1,0 +1,20 @@
+// A launch target for the end-to-end test: leaves a marker file next to
+// itself, so the test can see that the launcher ran it.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+int main() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string marker = path;
+    marker.erase(marker.find_last_of('\\') + 1);
+    marker += "marker.txt";
+    FILE* file = std::fopen(marker.c_str(), "w");
+    if (!file)
+        return 1;
+    std::fputs("launched\n", file);
+    std::fclose(file);
+    return 0;
+}
