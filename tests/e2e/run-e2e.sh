@@ -108,6 +108,17 @@ wait_for 30 "the taskbar" locate_icon
 wait_for 30 "the tray icon" icon_shown
 [ "$(window_state)" = hidden ] || fail "the settings window is shown although opt1 is clear"
 
+step "idle, the program uses no processor time"
+# The program is the Windows process under the runner started for it.
+runner=$(pgrep -P "$app_pid" | head -n1)
+exe_pid=$(pgrep -P "$runner" | head -n1)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$exe_pid/stat"; }
+before=$(cpu_ticks)
+sleep 2
+used=$(($(cpu_ticks) - before))
+# A loop that polls without waiting would use about 200 ticks here.
+[ "$used" -le 20 ] || fail "the idle program used $used clock ticks in two seconds"
+
 step "a second start ends at once without a window"
 first_pid=$app_pid
 start=$SECONDS
