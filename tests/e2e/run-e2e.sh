@@ -110,8 +110,10 @@ wait_for 30 "the tray icon" icon_shown
 
 step "idle, the program uses no processor time"
 # The program is the Windows process under the runner started for it.
-runner=$(pgrep -P "$app_pid" | head -n1)
-exe_pid=$(pgrep -P "$runner" | head -n1)
+child_of() { awk -v parent="$1" '$4 == parent { print $1; exit }' /proc/[0-9]*/stat 2>/dev/null; }
+runner=$(child_of "$app_pid")
+exe_pid=$(child_of "$runner")
+[ -n "$exe_pid" ] || fail "the program's process was not found"
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$exe_pid/stat"; }
 before=$(cpu_ticks)
 sleep 2
