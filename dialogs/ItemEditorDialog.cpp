@@ -1,0 +1,200 @@
+#include "dialogs/ItemEditorDialog.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "dialogs/ShiftJisText.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
+
+namespace {
+
+// The scheme list's texts; the position of each is its index in the list.
+constexpr const char* kSchemes[] = {"http://", "https://"};
+// The kind list's texts, at the positions of the kind values.
+constexpr const char* kKindNames[] = {"ファイル", "グループ", "URL"};
+
+// A field's text up to its NUL, or the whole field when it has none.
+template <size_t Size>
+std::string_view FieldText(const char (&field)[Size]) {
+    return std::string_view(field, strnlen(field, Size));
+}
+
+// A text as much of it as a field of maxBytes bytes of text holds.
+std::string FittingText(std::string_view text, size_t maxBytes) {
+    return std::string(text.substr(0, FittingLength(text, maxBytes)));
+}
+
+bool IsKnownKind(int kind) {
+    return kind == KIND_FILE || kind == KIND_GROUP || kind == KIND_URL;
+}
+
+} // namespace
+
+ItemEditorDialog::ItemEditorDialog()
+    : Dialog(IDD_ITEM_EDITOR), entry(EmptyLaunchEntry()),
+      nameEdit{IDC_EDITOR_NAME, kNameSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}} {
+    entry.parent = kParentTopLevel;
+}
+
+BOOL ItemEditorDialog::OnInitDialog() {
+    FillLists();
+    Edit(GetDlgItem(hwnd_, nameEdit.id)).SetLimit(static_cast<int>(nameEdit.maxBytes));
+    Edit(GetDlgItem(hwnd_, urlEdit.id)).SetLimit(static_cast<int>(urlEdit.maxBytes));
+    if (entry.id == kNoId) {
+        KindList().Select(KIND_FILE);
+        SchemeList().Select(0);
+        return TRUE;
+    }
+    ShowEntryForEditing();
+    return TRUE;
+}
+
+void ItemEditorDialog::FillLists() {
+    for (const char* scheme : kSchemes)
+        SchemeList().Add(scheme);
+    for (const char* kind : kKindNames)
+        KindList().Add(kind);
+}
+
+void ItemEditorDialog::ShowEntryForEditing() {
+    // An unknown kind leaves the list without a selection.
+    KindList().Select(IsKnownKind(entry.kind) ? entry.kind : -1);
+    SetText("編集");
+    SetDlgItemTextA(hwnd_, IDC_EDITOR_NAME,
+                    FittingText(FieldText(entry.name), nameEdit.maxBytes).c_str());
+    switch (entry.kind) {
+    case KIND_FILE:
+        SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH,
+                        FittingText(FieldText(entry.path), kPathSize - 1).c_str());
+        break;
+    case KIND_URL:
+        ApplyKind();
+        ShowUrl();
+        break;
+    case KIND_GROUP:
+        Item(IDC_EDITOR_BROWSE).Enable(false);
+        break;
+    default:
+        break;
+    }
+    KindList().Enable(false);
+}
+
+// Splits the held URL into a listed scheme and the rest. A URL that begins
+// with no listed scheme is shown whole in the URL edit, with no scheme
+// selected, so that OK keeps it as it is.
+void ItemEditorDialog::ShowUrl() {
+    std::string_view path = FieldText(entry.path);
+    for (int i = 0; i < static_cast<int>(std::size(kSchemes)); ++i) {
+        std::string_view scheme = kSchemes[i];
+        if (path.substr(0, scheme.size()) == scheme) {
+            SchemeList().Select(i);
+            SetDlgItemTextA(hwnd_, IDC_EDITOR_URL,
+                            FittingText(path.substr(scheme.size()), urlEdit.maxBytes).c_str());
+            return;
+        }
+    }
+    SchemeList().Select(-1);
+    SetDlgItemTextA(hwnd_, IDC_EDITOR_URL, FittingText(path, urlEdit.maxBytes).c_str());
+}
+
+bool ItemEditorDialog::OnCommand(int id, int code, HWND) {
+    if (id == IDC_EDITOR_BROWSE && code == BN_CLICKED) {
+        OnBrowse();
+        return true;
+    }
+    if (id == IDC_EDITOR_KIND && code == CBN_SELCHANGE) {
+        ApplyKind();
+        return true;
+    }
+    if (code == EN_CHANGE && (id == nameEdit.id || id == urlEdit.id)) {
+        KeepWithinLimit(id == nameEdit.id ? nameEdit : urlEdit);
+        return true;
+    }
+    return false;
+}
+
+// Shows the path row that fits the selected kind: the read-only path edit
+// with Browse, or the scheme list with the URL edit. Hidden controls keep
+// their texts, so switching back brings them back.
+void ItemEditorDialog::ApplyKind() {
+    int kind = KindList().Selection();
+    if (!IsKnownKind(kind))
+        return;
+    bool url = kind == KIND_URL;
+    SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH_LABEL, url ? "URL" : "ファイル名");
+    Item(IDC_EDITOR_PATH).Show(url ? SW_HIDE : SW_SHOW);
+    Item(IDC_EDITOR_BROWSE).Show(url ? SW_HIDE : SW_SHOW);
+    Item(IDC_EDITOR_SCHEME).Show(url ? SW_SHOW : SW_HIDE);
+    Item(IDC_EDITOR_URL).Show(url ? SW_SHOW : SW_HIDE);
+    if (!url)
+        Item(IDC_EDITOR_BROWSE).Enable(kind == KIND_FILE);
+}
+
+void ItemEditorDialog::OnBrowse() {
+    std::string path;
+    std::string fileName;
+    if (!ChooseFileToOpen(hwnd_, kFileFilter, kFileDialogFlags, &path, &fileName))
+        return;
+    // The chooser's buffer holds MAX_PATH bytes, so the path fits its field.
+    SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH, path.c_str());
+    if (Item(IDC_EDITOR_NAME).Text().empty())
+        SetDlgItemTextA(hwnd_, IDC_EDITOR_NAME, FittingText(fileName, nameEdit.maxBytes).c_str());
+}
+
+// The edit's own limit counts characters where the system keeps the text as
+// wide characters, which lets double-byte text grow past its field: a change
+// that no longer fits is taken back.
+void ItemEditorDialog::KeepWithinLimit(LimitedEdit& edit) {
+    Window control = Item(edit.id);
+    std::string text = control.Text();
+    if (text.size() <= edit.maxBytes) {
+        edit.accepted = text;
+        return;
+    }
+    control.SetText(edit.accepted.c_str());
+    control.Send(EM_SETSEL, edit.accepted.size(), edit.accepted.size());
+    MessageBeep(MB_OK);
+}
+
+void ItemEditorDialog::OnOK() {
+    CopyFitting(entry.name, sizeof entry.name, Item(IDC_EDITOR_NAME).Text());
+    CopyFitting(entry.path, sizeof entry.path, Item(IDC_EDITOR_PATH).Text());
+    // Without a selection (an unknown kind carried in) the entry keeps its kind.
+    int kind = KindList().Selection();
+    if (kind == CB_ERR)
+        kind = entry.kind;
+
+    if (entry.name[0] == '\0')
+        return Refuse("名前を入力してください");
+    if (kind == KIND_FILE && entry.path[0] == '\0')
+        return Refuse("ファイル名を入力してください");
+    if (kind == KIND_URL && !ComposeUrl())
+        return;
+    entry.kind = kind;
+    End(IDOK);
+}
+
+// The URL is the selected scheme followed by the typed rest; with no scheme
+// selected, the typed text is the whole URL. One that does not fit the path
+// field is refused rather than cut.
+bool ItemEditorDialog::ComposeUrl() {
+    std::string rest = Item(IDC_EDITOR_URL).Text();
+    if (rest.empty()) {
+        Refuse("URLを入力してください");
+        return false;
+    }
+    int scheme = SchemeList().Selection();
+    std::string url = scheme == CB_ERR ? rest : SchemeList().ItemText(scheme) + rest;
+    if (url.size() > sizeof entry.path - 1) {
+        Refuse("URLが長すぎます");
+        return false;
+    }
+    CopyFitting(entry.path, sizeof entry.path, url);
+    return true;
+}
+
+void ItemEditorDialog::Refuse(const char* message) {
+    ShowMessage(message, MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}

@@ -1,0 +1,63 @@
+// The modal dialog in which the user enters one launch entry: its name, its
+// kind (file, group or URL) and its path. It works on a copy of the entry
+// that the caller fills before the run and reads back after IDOK; it never
+// touches the store. An entry with id -1 opens in add mode, any other in
+// edit mode, where the kind cannot be changed.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "resource.h"
+
+#include "store/LaunchEntry.h"
+#include "ui/Controls.h"
+#include "ui/Dialog.h"
+
+class ItemEditorDialog : public Dialog {
+public:
+    // The filter of the Browse button's Open File dialog.
+    static constexpr const char* kFileFilter = "すべてのファイル (*.*)|*.*||";
+    static constexpr DWORD kFileDialogFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+
+    ItemEditorDialog();
+
+    // The entry shown when the dialog opens and, after IDOK, the one the
+    // user made: name, path and kind set, parent and id as the caller left
+    // them.
+    LaunchEntry& Entry() { return entry; }
+    void SetEntry(const LaunchEntry& shown) { entry = shown; }
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void OnOK() override;
+
+private:
+    // The texts of the two editable edits, each with the bytes its field
+    // holds, and the last text of each that fitted.
+    struct LimitedEdit {
+        int id;
+        size_t maxBytes;
+        std::string accepted;
+    };
+
+    void FillLists();
+    void ShowEntryForEditing();
+    void ShowUrl();
+    void ApplyKind();
+    void OnBrowse();
+    void KeepWithinLimit(LimitedEdit& edit);
+    bool ComposeUrl();
+    void Refuse(const char* message);
+
+    ComboBox KindList() const { return ComboBox(GetDlgItem(hwnd_, IDC_EDITOR_KIND)); }
+    ComboBox SchemeList() const { return ComboBox(GetDlgItem(hwnd_, IDC_EDITOR_SCHEME)); }
+
+    LaunchEntry entry;
+    LimitedEdit nameEdit;
+    LimitedEdit urlEdit;
+};
