@@ -14,6 +14,8 @@ import re
 import struct
 import sys
 
+# Keep the source tree clean of compiled modules.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from chmfile import ChmFile  # noqa: E402
 
