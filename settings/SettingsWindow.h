@@ -120,6 +120,8 @@ private:
     void OnTreeSelChanging(const NMTREEVIEWA* info);
     void OnTreeItemExpanded(const NMTREEVIEWA* info);
     void OnListItemChanged(const NMLISTVIEW* info);
+    void InsertGroupItems(HTREEITEM root);
+    HTREEITEM TreeItemOfEntry(int index, HTREEITEM root);
 
     // Commands
     void OnAdd();
@@ -133,7 +135,8 @@ private:
     void OnHelpCommand(UINT id);
 
     ListView itemList;
-    DragTreeCtrl groupTree;
+    // A drop in the tree changes the table, so the views are rebuilt.
+    DragTreeCtrl groupTree{[this] { RebuildTree(); }};
     HICON appIcon = nullptr;
     HACCEL accelTable = nullptr;
     LPITEMIDLIST myComputerPidl = nullptr;
@@ -158,5 +161,8 @@ private:
     MenuItemData myNetworkItem;
 
     bool firstRun = false;
+    // The state last given to the edit commands; the resources start them
+    // enabled.
+    bool editCommandsEnabled = true;
     UINT taskbarCreatedMessage = 0;
 };

@@ -1,0 +1,288 @@
+// The group tree and the item list of the settings window, built from the
+// working table: their contents, what survives a rebuild, expanding and
+// collapsing, and the edit commands that a selected row enables.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/DialogDriving.h"
+#include "support/EditingTestSupport.h"
+
+namespace {
+
+using RowList = std::vector<std::string>;
+
+int ShellIcon(const char* path, DWORD attributes, UINT flags) {
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(path, attributes, &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags))
+        return -1;
+    return info.iIcon;
+}
+
+int ItemImage(TreeView tree, HTREEITEM item, bool selected) {
+    TVITEMA info{};
+    info.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+    info.hItem = item;
+    tree.Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+    return selected ? info.iSelectedImage : info.iImage;
+}
+
+class GroupViewsTest : public EditingTest {
+protected:
+    // A nested table: two groups deep under A, a file and a URL around.
+    SettingsWindow& OpenNested() {
+        return OpenShown({
+            {"A", KIND_GROUP, kParentTopLevel},    // 0
+            {"a-file", KIND_FILE, 0, "C:\\a.txt"}, // 1
+            {"A1", KIND_GROUP, 0},                 // 2
+            {"A11", KIND_GROUP, 2},                // 3
+            {"A2", KIND_GROUP, 0},                 // 4
+            {"top-url", KIND_URL, kParentTopLevel, "https://example.org/"},
+            {"B", KIND_GROUP, kParentTopLevel}, // 6
+            {"B1", KIND_GROUP, 6},              // 7
+        });
+    }
+    // Many top-level groups, more than the tree shows at once.
+    SettingsWindow& OpenMany(int count) {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i)
+            names.push_back("G" + std::to_string(i));
+        std::vector<EntrySpec> entries;
+        for (const std::string& name : names)
+            entries.push_back({name.c_str(), KIND_GROUP, kParentTopLevel});
+        return OpenShown(entries);
+    }
+    bool Expanded(const std::string& name) const {
+        return (Tree().ItemState(FindItem(name), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    }
+};
+
+TEST_F(GroupViewsTest, EmptyTableShowsTheRootAloneSelectedAndGraysTheCommands) {
+    OpenShown({});
+    EXPECT_EQ(Outline(), kRoot);
+    EXPECT_EQ(Tree().Count(), 1);
+    EXPECT_EQ(Tree().Selection(), Tree().Root());
+    EXPECT_EQ(List().Count(), 0);
+    EXPECT_FALSE(EditCommandsEnabled());
+    EXPECT_FALSE(GetMenuState(GetMenu(Handle()), ID_TOOLS_ADD, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Handle(), IDC_ADD)));
+}
+
+TEST_F(GroupViewsTest, NestedGroupsAreNestedItemsWithTheirIcons) {
+    SettingsWindow& w = OpenNested();
+    EXPECT_EQ(Outline(), "ルート+(A-(A1-(A11) A2) B-(B1))");
+    EXPECT_EQ(Tree().Selection(), Tree().Root());
+    EXPECT_EQ(ItemImage(Tree(), Tree().Root(), false), w.ProgramIconIndex());
+    EXPECT_EQ(ItemImage(Tree(), Tree().Root(), true), w.ProgramIconIndex());
+    EXPECT_EQ(ItemImage(Tree(), FindItem("A11"), false), w.FolderIconIndex());
+    EXPECT_EQ(ItemImage(Tree(), FindItem("A11"), true), w.OpenFolderIconIndex());
+    // Each group's entry holds its item; other entries hold none.
+    EXPECT_EQ(Entry("A1")->treeItem, FindItem("A1"));
+    EXPECT_EQ(Entry("B1")->treeItem, FindItem("B1"));
+    EXPECT_EQ(Entry("a-file")->treeItem, nullptr);
+    // The root's list: the top-level entries, groups included.
+    EXPECT_EQ(Rows(), (RowList{"A|Group", "top-url|https://example.org/", "B|Group"}));
+}
+
+TEST_F(GroupViewsTest, SelectingAGroupListsItsOwnEntries) {
+    OpenNested();
+    SelectGroup("A");
+    EXPECT_EQ(Rows(), (RowList{"a-file|C:\\a.txt", "A1|Group", "A2|Group"}));
+    SelectGroup("A11");
+    EXPECT_EQ(Rows(), RowList{});
+}
+
+TEST_F(GroupViewsTest, AGroupWhoseParentIsMissingIsLeftOutWithItsSubgroups) {
+    OpenNested();
+    // A parent id that names no entry; the store's sort would repair it, so
+    // the working table is changed directly.
+    Entry("A1")->parent = 200;
+    window->RebuildTree();
+    EXPECT_EQ(Outline(), "ルート+(A-(A2) B-(B1))");
+    EXPECT_EQ(Entry("A1")->treeItem, nullptr);
+    EXPECT_EQ(Entry("A11")->treeItem, nullptr);
+}
+
+TEST_F(GroupViewsTest, RowsShowShellIconsFolderIconsAndGroupLocation) {
+    char program[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    TempFolder files;
+    std::string missing = files.File("gone.txt");
+    SettingsWindow& w = OpenShown({
+        {"prog", KIND_FILE, kParentTopLevel, program},
+        {"gone", KIND_FILE, kParentTopLevel, missing.c_str()},
+        {"site", KIND_URL, kParentTopLevel, "http://example.org/"},
+        {"group", KIND_GROUP, kParentTopLevel},
+    });
+    ASSERT_EQ(List().Count(), 4);
+    EXPECT_EQ(List().ItemImage(0), ShellIcon(program, 0, 0));
+    // A missing file shows the icon of a plain file of its type.
+    int generic = ShellIcon(missing.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+    EXPECT_GE(generic, 0);
+    EXPECT_EQ(List().ItemImage(1), generic);
+    EXPECT_EQ(List().ItemImage(2), ShellIcon(".url", 0, SHGFI_USEFILEATTRIBUTES));
+    EXPECT_EQ(List().ItemImage(3), w.FolderIconIndex());
+    EXPECT_EQ(List().ItemText(1, 1), missing);
+    EXPECT_EQ(List().ItemText(3, 1), "Group");
+}
+
+struct ListCase {
+    const char* label;
+    int32_t opt4;
+    RowList rows;
+};
+
+class GroupViewsOpt4Test : public GroupViewsTest, public testing::WithParamInterface<ListCase> {};
+
+TEST_P(GroupViewsOpt4Test, ListShowsGroupsOnlyWhileOpt4IsClear) {
+    OpenShown(
+        {
+            {"X", KIND_GROUP, kParentTopLevel}, // 0
+            {"F1", KIND_FILE, 0, "C:\\f1.txt"},
+            {"G1", KIND_GROUP, 0}, // 2
+            {"F3", KIND_FILE, 2, "C:\\f3.txt"},
+            {"U1", KIND_URL, 0, "http://u1/"},
+            {"F2", KIND_FILE, 0, "C:\\f2.txt"},
+        },
+        GetParam().opt4);
+    SelectGroup("X");
+    EXPECT_EQ(Rows(), GetParam().rows);
+    // The tree shows the group either way.
+    EXPECT_EQ(Outline(), "ルート+(X-(G1))");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, GroupViewsOpt4Test,
+    testing::Values(
+        ListCase{"Clear", 0, {"F1|C:\\f1.txt", "G1|Group", "U1|http://u1/", "F2|C:\\f2.txt"}},
+        ListCase{"Set", 1, {"F1|C:\\f1.txt", "F2|C:\\f2.txt", "U1|http://u1/"}}),
+    [](const testing::TestParamInfo<ListCase>& info) { return info.param.label; });
+
+TEST_F(GroupViewsTest, SelectionAndFirstVisibleGroupFollowAReorder) {
+    OpenMany(40);
+    SelectGroup("G20");
+    Tree().Select(FindItem("G10"), TVGN_FIRSTVISIBLE);
+    ASSERT_EQ(FirstVisibleGroup(), "G10");
+    // Both groups move to other slots.
+    Store().SwapData(IndexOf("G10"), IndexOf("G3"));
+    Store().SwapData(IndexOf("G20"), IndexOf("G5"));
+    window->RebuildTree();
+    EXPECT_EQ(SelectedGroup(), "G20");
+    EXPECT_EQ(FirstVisibleGroup(), "G10");
+    EXPECT_EQ(Tree().ItemText(Tree().NextItem(FindItem("G10"), TVGN_PREVIOUS)), "G2");
+    EXPECT_EQ(Rows(), RowList{});
+}
+
+TEST_F(GroupViewsTest, SelectionAndFirstVisibleGroupSurviveHidingAndShowing) {
+    OpenMany(40);
+    SelectGroup("G25");
+    Tree().Select(FindItem("G12"), TVGN_FIRSTVISIBLE);
+    Command(IDCANCEL);
+    ASSERT_FALSE(window->IsVisible());
+    // Showing again restores the working table from the committed one.
+    window->Show(SW_SHOW);
+    EXPECT_EQ(SelectedGroup(), "G25");
+    EXPECT_EQ(FirstVisibleGroup(), "G12");
+}
+
+TEST_F(GroupViewsTest, GroupsKeepTheirExpandedStateAcrossRebuilds) {
+    OpenNested();
+    // The user opens A and A1 and leaves B closed.
+    SelectGroup("A");
+    PressKey(Tree().Handle(), VK_RIGHT);
+    SelectGroup("A1");
+    PressKey(Tree().Handle(), VK_RIGHT);
+    EXPECT_EQ(Entry("A")->expanded, 1);
+    EXPECT_EQ(Entry("A1")->expanded, 1);
+    window->RebuildTree();
+    EXPECT_EQ(Outline(), "ルート+(A+(A1+(A11) A2) B-(B1))");
+
+    // Then closes A1 again.
+    SelectGroup("A1");
+    PressKey(Tree().Handle(), VK_LEFT);
+    EXPECT_EQ(Entry("A1")->expanded, 0);
+    window->RebuildTree();
+    EXPECT_EQ(Outline(), "ルート+(A+(A1-(A11) A2) B-(B1))");
+    EXPECT_EQ(SelectedGroup(), "A1");
+}
+
+TEST_F(GroupViewsTest, TheRootCannotBeCollapsed) {
+    OpenNested();
+    SelectGroup(kRoot);
+    PressKey(Tree().Handle(), VK_LEFT);
+    EXPECT_TRUE(Tree().ItemState(Tree().Root(), TVIS_EXPANDED) & TVIS_EXPANDED);
+    // A click on its button sends the same notification.
+    NMTREEVIEWA info{};
+    info.hdr = {Tree().Handle(), IDC_GROUP_TREE, static_cast<UINT>(TVN_ITEMEXPANDEDA)};
+    info.action = TVE_COLLAPSE;
+    info.itemNew.hItem = Tree().Root();
+    Tree().Expand(Tree().Root(), TVE_COLLAPSE);
+    SendMessageA(Handle(), WM_NOTIFY, IDC_GROUP_TREE, reinterpret_cast<LPARAM>(&info));
+    EXPECT_TRUE(Tree().ItemState(Tree().Root(), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(Outline(), "ルート+(A-(A1-(A11) A2) B-(B1))");
+}
+
+TEST_F(GroupViewsTest, MappingsFindEntriesByScanningTheTable) {
+    SettingsWindow& w = OpenNested();
+    SelectGroup("A");
+    EXPECT_EQ(w.GetCurrentGroupId(), Entry("A")->id);
+    EXPECT_EQ(w.EntryIndexOfRow(0), IndexOf("a-file"));
+    EXPECT_EQ(w.EntryIndexOfRow(2), IndexOf("A2"));
+    EXPECT_EQ(w.EntryIndexOfRow(3), -1);
+    int index = 0;
+    int row = 0;
+    w.GetSelectedEntry(&index, &row);
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(row, -1);
+    SelectRow(1);
+    w.GetSelectedEntry(&index, &row);
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(index, IndexOf("A1"));
+
+    SelectGroup(kRoot);
+    EXPECT_EQ(w.GetCurrentGroupId(), kParentTopLevel);
+    EXPECT_EQ(w.EntryIndexOfRow(1), IndexOf("top-url"));
+    // No selection in the tree: no group, no entries.
+    Tree().Select(nullptr, TVGN_CARET);
+    EXPECT_EQ(w.GetCurrentGroupId(), kParentTopLevel);
+    EXPECT_EQ(w.EntryIndexOfRow(0), -1);
+}
+
+TEST_F(GroupViewsTest, ARowGainingAStateEnablesTheCommandsUntilTheNextRebuild) {
+    OpenNested();
+    ASSERT_FALSE(EditCommandsEnabled());
+    SelectRow(0);
+    EXPECT_TRUE(EditCommandsEnabled());
+    // Clicking empty space deselects the row; the commands stay.
+    List().SetItemState(0, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(EditCommandsEnabled());
+    window->RebuildTree();
+    EXPECT_FALSE(EditCommandsEnabled());
+    // Focus alone is a state too.
+    List().SetItemState(1, LVIS_FOCUSED, LVIS_FOCUSED);
+    EXPECT_TRUE(EditCommandsEnabled());
+    SelectGroup("A");
+    EXPECT_FALSE(EditCommandsEnabled());
+}
+
+TEST_F(GroupViewsTest, CtrlEDoesNothingWhileEditIsGrayed) {
+    OpenNested();
+    ASSERT_FALSE(EditCommandsEnabled());
+    SeenMessage seen;
+    DialogScript script({[&seen](HWND box) { seen = AnswerMessageBox(box); }});
+    CtrlKeyThroughAccelerators('E');
+    PumpMessages();
+    EXPECT_EQ(script.Seen(), 0);
+
+    // Enabled by a focused row that is not selected: Edit runs and asks for
+    // a selection.
+    List().SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+    ASSERT_TRUE(EditCommandsEnabled());
+    EXPECT_TRUE(CtrlKeyThroughAccelerators('E'));
+    EXPECT_EQ(script.Seen(), 1);
+    EXPECT_EQ(seen.text, "リストから選択してください");
+}
+
+} // namespace
