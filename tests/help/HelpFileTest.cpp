@@ -43,12 +43,14 @@ protected:
     }
     void TearDown() override {
         for (HWND window : opened_) {
-            if (IsWindow(window)) DestroyWindow(window);
+            if (IsWindow(window))
+                DestroyWindow(window);
         }
     }
     HWND Ask(UINT command, DWORD_PTR data) {
         const HWND window = htmlHelp_(nullptr, BRINDLEWAY_HELP_CHM_PATH, command, data);
-        if (window) opened_.push_back(window);
+        if (window)
+            opened_.push_back(window);
         return window;
     }
 
@@ -78,4 +80,4 @@ TEST_F(HelpFile, ContentsIndexAndSearchOpen) {
     EXPECT_NE(nullptr, Ask(kDisplaySearch, reinterpret_cast<DWORD_PTR>(&query)));
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,9 @@
 
 namespace {
 
-HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+HINSTANCE Module() {
+    return GetModuleHandleA(nullptr);
+}
 
 // The style bits a control's entry speaks about; bits outside the mask are
 // the control's own business (the list view, for one, adds its own).
@@ -48,8 +50,8 @@ struct ControlSpec {
 struct DialogSpec {
     int id;
     const char* caption;
-    DWORD style;  // compared under kDialogBits
-    DWORD exStyle;  // these bits must be set
+    DWORD style;   // compared under kDialogBits
+    DWORD exStyle; // these bits must be set
     int cx, cy;
     int pointSize;
     bool extended;
@@ -64,13 +66,18 @@ constexpr DWORD V = WS_VISIBLE;
 constexpr DWORD T = WS_TABSTOP;
 
 const DialogSpec kSettings{
-    IDD_SETTINGS, "Brindleway",
+    IDD_SETTINGS,
+    "Brindleway",
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
-    WS_EX_APPWINDOW, 335, 226, 9, true,
+    WS_EX_APPWINDOW,
+    335,
+    226,
+    9,
+    true,
     {
         {IDC_GROUP_TREE, "SysTreeView32", "Tree1",
-         V | T | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS | TVS_SHOWSELALWAYS, kTreeBits,
-         0, 15, 95, 170},
+         V | T | WS_BORDER | TVS_HASLINES | TVS_HASBUTTONS | TVS_SHOWSELALWAYS, kTreeBits, 0, 15,
+         95, 170},
         {IDC_ITEM_LIST, "SysListView32", "List1",
          V | T | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
          kListBits, 95, 15, 220, 170},
@@ -82,34 +89,46 @@ const DialogSpec kSettings{
         {IDOK, "Button", "OK", V | T | BS_DEFPUSHBUTTON, kButtonBits, 160, 205, 50, 14},
         {IDCANCEL, "Button", "キャンセル", V | T | BS_PUSHBUTTON, kButtonBits, 220, 205, 50, 14},
         {IDC_APPLY, "Button", "適用(&A)", V | T | BS_PUSHBUTTON, kButtonBits, 280, 205, 50, 14},
-        {IDC_VERSION_ICON, "Button", "Version", T | BS_PUSHBUTTON | BS_ICON, kButtonBits,
-         300, 0, 15, 15},
+        {IDC_VERSION_ICON, "Button", "Version", T | BS_PUSHBUTTON | BS_ICON, kButtonBits, 300, 0,
+         15, 15},
         {IDC_OPTIONS, "Button", "詳細設定(&S)...", T | BS_PUSHBUTTON, kButtonBits, 230, 0, 50, 14},
     }};
 
 const DialogSpec kItemEditor{
-    IDD_ITEM_EDITOR, "追加", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 263, 100, 9,
+    IDD_ITEM_EDITOR,
+    "追加",
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+    0,
+    263,
+    100,
+    9,
     false,
     {
-        {IDC_EDITOR_NAME, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL, kEditBits,
-         10, 15, 185, 12},
+        {IDC_EDITOR_NAME, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL, kEditBits, 10, 15, 185,
+         12},
         {IDC_EDITOR_PATH, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY, kEditBits,
          10, 55, 185, 12},
-        {IDC_EDITOR_BROWSE, "Button", "参照(&B)...", V | T | BS_PUSHBUTTON, kButtonBits,
-         200, 54, 50, 13},
-        {IDC_EDITOR_SCHEME, "ComboBox", "", T | CBS_DROPDOWNLIST | WS_VSCROLL, kComboBits,
-         10, 55, 40, 65, 0, Size::DroppedHeight},
+        {IDC_EDITOR_BROWSE, "Button", "参照(&B)...", V | T | BS_PUSHBUTTON, kButtonBits, 200, 54,
+         50, 13},
+        {IDC_EDITOR_SCHEME, "ComboBox", "", T | CBS_DROPDOWNLIST | WS_VSCROLL, kComboBits, 10, 55,
+         40, 65, 0, Size::DroppedHeight},
         {IDC_EDITOR_URL, "Edit", "", T | WS_BORDER | ES_AUTOHSCROLL, kEditBits, 50, 55, 200, 12},
         {IDOK, "Button", "OK", V | BS_DEFPUSHBUTTON, kButtonBits, 140, 80, 50, 14},
         {IDCANCEL, "Button", "ｷｬﾝｾﾙ", V | BS_PUSHBUTTON, kButtonBits, 200, 80, 50, 14},
         {-1, "Static", "名前", V | SS_LEFT, kStaticBits, 10, 5, 15, 8},
         {IDC_EDITOR_PATH_LABEL, "Static", "ファイル名", V | SS_LEFT, kStaticBits, 10, 45, 31, 8},
-        {IDC_EDITOR_KIND, "ComboBox", "", V | T | CBS_DROPDOWNLIST | WS_VSCROLL, kComboBits,
-         200, 15, 50, 100, 0, Size::DroppedHeight},
+        {IDC_EDITOR_KIND, "ComboBox", "", V | T | CBS_DROPDOWNLIST | WS_VSCROLL, kComboBits, 200,
+         15, 50, 100, 0, Size::DroppedHeight},
     }};
 
 const DialogSpec kOptions{
-    IDD_OPTIONS, "オプション", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 234, 260, 9,
+    IDD_OPTIONS,
+    "オプション",
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+    0,
+    234,
+    260,
+    9,
     true,
     {
         {IDC_OPT_AUTOSTART, "Button", "コンピュータ起動時にプログラムを自動起動する",
@@ -125,38 +144,44 @@ const DialogSpec kOptions{
         {IDC_OPT_SWAP_BUTTONS, "Button", "マウスの左右を入れ替える", V | T | BS_AUTOCHECKBOX,
          kButtonBits, 20, 134, 195, 8, 0x808903F5},
         {IDC_OPT_MY_COMPUTER, "Button",
-         "システムメニューにマイコンピュータへのショートカットを追加する",
-         V | T | BS_AUTOCHECKBOX, kButtonBits, 20, 150, 200, 8},
+         "システムメニューにマイコンピュータへのショートカットを追加する", V | T | BS_AUTOCHECKBOX,
+         kButtonBits, 20, 150, 200, 8},
         {IDC_OPT_MY_DOCUMENTS, "Button",
-         "システムメニューにマイドキュメントへのショートカットを追加する",
-         V | T | BS_AUTOCHECKBOX, kButtonBits, 20, 165, 200, 8},
+         "システムメニューにマイドキュメントへのショートカットを追加する", V | T | BS_AUTOCHECKBOX,
+         kButtonBits, 20, 165, 200, 8},
         {IDC_OPT_MY_NETWORK, "Button",
-         "システムメニューにマイネットワークへのショートカットを追加する",
-         V | T | BS_AUTOCHECKBOX, kButtonBits, 20, 180, 200, 8},
+         "システムメニューにマイネットワークへのショートカットを追加する", V | T | BS_AUTOCHECKBOX,
+         kButtonBits, 20, 180, 200, 8},
         {IDC_OPT_REMOVE_BROKEN, "Button", "リンクの切れているメニューを削除する",
          V | T | BS_PUSHBUTTON, kButtonBits, 10, 205, 130, 15},
-        {IDC_OPT_RESTORE_DEFAULTS, "Button", "デフォルトに戻す", V | T | BS_PUSHBUTTON,
-         kButtonBits, 150, 205, 75, 14},
+        {IDC_OPT_RESTORE_DEFAULTS, "Button", "デフォルトに戻す", V | T | BS_PUSHBUTTON, kButtonBits,
+         150, 205, 75, 14},
         {IDOK, "Button", "OK", V | T | BS_DEFPUSHBUTTON, kButtonBits, 120, 235, 50, 14},
         {IDCANCEL, "Button", "キャンセル", V | T | BS_PUSHBUTTON, kButtonBits, 175, 235, 50, 14},
-        {-1, "Button", "コンピュータ/プログラムの起動", V | BS_GROUPBOX, kButtonBits,
-         10, 5, 215, 45},
+        {-1, "Button", "コンピュータ/プログラムの起動", V | BS_GROUPBOX, kButtonBits, 10, 5, 215,
+         45},
         {-1, "Button", "設定画面", V | BS_GROUPBOX, kButtonBits, 10, 55, 215, 60},
         {-1, "Button", "ランチャーメニュー", V | BS_GROUPBOX, kButtonBits, 10, 120, 215, 80},
         {-1, "Static", "", V | SS_BLACKFRAME | SS_SUNKEN, kStaticBits, 2, 225, 228, 1},
     }};
 
 const DialogSpec kAbout{
-    IDD_ABOUT, "バージョン情報", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 174, 100,
-    10, false,
+    IDD_ABOUT,
+    "バージョン情報",
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+    0,
+    174,
+    100,
+    10,
+    false,
     {
         {IDOK, "Button", "OK", V | BS_DEFPUSHBUTTON, kButtonBits, 120, 80, 50, 14},
         {-1, "Static", "", V | SS_ICON, kStaticBits, 5, 10, 20, 20, 0, Size::IconSized},
         {IDC_ABOUT_VERSION, "Static", "Version 0.00 (0.0.0.0)", V | WS_GROUP | SS_CENTER,
          kStaticBits, 39, 35, 95, 8},
         {-1, "Static", "Brindleway", V | WS_GROUP | SS_CENTER, kStaticBits, 61, 15, 50, 8},
-        {-1, "Static", "Copyright (C) 2026 Brindleway", V | WS_GROUP | SS_CENTER,
-         kStaticBits, 29, 55, 115, 8},
+        {-1, "Static", "Copyright (C) 2026 Brindleway", V | WS_GROUP | SS_CENTER, kStaticBits, 29,
+         55, 115, 8},
         {IDC_ABOUT_LINK, "Static", "https://brindleway.example.org/",
          V | WS_GROUP | SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, kStaticBits, 5, 65, 162, 8},
     }};
@@ -168,9 +193,9 @@ const DialogSpec kAbout{
 struct TemplateItem {
     DWORD style = 0, exStyle = 0, helpId = 0;
     int x = 0, y = 0, cx = 0, cy = 0, id = 0;
-    std::string className;  // a predefined class's name for its ordinal
-    std::string text;       // in the ANSI code page
-    int textOrdinal = -1;   // an icon static names its icon by number
+    std::string className; // a predefined class's name for its ordinal
+    std::string text;      // in the ANSI code page
+    int textOrdinal = -1;  // an icon static names its icon by number
 };
 
 struct TemplateData {
@@ -193,7 +218,7 @@ public:
         t.extended = Word(0) == 1 && Word(2) == 0xFFFF;
         if (t.extended) {
             p_ += 4;
-            Dword();  // the dialog's own help id
+            Dword(); // the dialog's own help id
             t.exStyle = Dword();
             t.style = Dword();
         } else {
@@ -201,7 +226,7 @@ public:
             t.exStyle = Dword();
         }
         const int count = Next();
-        p_ += 4;  // x, y
+        p_ += 4; // x, y
         t.cx = Short();
         t.cy = Short();
         std::string ignored;
@@ -213,12 +238,13 @@ public:
             t.pointSize = Next();
             if (t.extended) {
                 Next();  // weight
-                p_ += 1;  // italic
+                p_ += 1; // italic
                 t.charset = *p_++;
             }
             t.face = String();
         }
-        for (int i = 0; i < count; ++i) t.items.push_back(Item(t.extended));
+        for (int i = 0; i < count; ++i)
+            t.items.push_back(Item(t.extended));
         return t;
     }
 
@@ -241,11 +267,12 @@ private:
         item.id = extended ? static_cast<int>(Dword()) : static_cast<short>(Next());
         int ordinal = 0;
         NameOrOrdinal(&item.className, &ordinal);
-        static const char* const kPredefined[] = {"Button", "Edit", "Static", "ListBox",
-                                                  "ScrollBar", "ComboBox"};
-        if (ordinal >= 0x80 && ordinal <= 0x85) item.className = kPredefined[ordinal - 0x80];
+        static const char* const kPredefined[] = {"Button",  "Edit",      "Static",
+                                                  "ListBox", "ScrollBar", "ComboBox"};
+        if (ordinal >= 0x80 && ordinal <= 0x85)
+            item.className = kPredefined[ordinal - 0x80];
         NameOrOrdinal(&item.text, &item.textOrdinal);
-        p_ += Next();  // creation data
+        p_ += Next(); // creation data
         return item;
     }
 
@@ -261,11 +288,13 @@ private:
         return low | (static_cast<DWORD>(Next()) << 16);
     }
     void Align() {
-        while ((p_ - base_) % 4) ++p_;
+        while ((p_ - base_) % 4)
+            ++p_;
     }
     std::string String() {
         std::wstring wide;
-        for (int c = Next(); c; c = Next()) wide.push_back(static_cast<wchar_t>(c));
+        for (int c = Next(); c; c = Next())
+            wide.push_back(static_cast<wchar_t>(c));
         char buffer[512] = {};
         WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, buffer, sizeof buffer, nullptr, nullptr);
         return buffer;
@@ -287,7 +316,8 @@ private:
 
 TemplateData LoadTemplate(int id) {
     const HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(id), RT_DIALOG);
-    if (!found) return {};
+    if (!found)
+        return {};
     const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(Module(), found)));
     return TemplateReader(data).Read();
 }
@@ -307,7 +337,8 @@ public:
     explicit TemplateDialog(int id)
         : hwnd_(CreateDialogParamA(Module(), MAKEINTRESOURCEA(id), nullptr, QuietDialogProc, 0)) {}
     ~TemplateDialog() {
-        if (hwnd_) DestroyWindow(hwnd_);
+        if (hwnd_)
+            DestroyWindow(hwnd_);
     }
     TemplateDialog(const TemplateDialog&) = delete;
     TemplateDialog& operator=(const TemplateDialog&) = delete;
@@ -505,10 +536,18 @@ TEST_F(Resources, RunsInTheShiftJisCodePage) {
     EXPECT_STREQ("\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93", "オプション");
 }
 
-TEST_F(Resources, SettingsWindowTemplate) { CheckDialog(kSettings); }
-TEST_F(Resources, ItemEditorTemplate) { CheckDialog(kItemEditor); }
-TEST_F(Resources, OptionsTemplate) { CheckDialog(kOptions); }
-TEST_F(Resources, AboutTemplate) { CheckDialog(kAbout); }
+TEST_F(Resources, SettingsWindowTemplate) {
+    CheckDialog(kSettings);
+}
+TEST_F(Resources, ItemEditorTemplate) {
+    CheckDialog(kItemEditor);
+}
+TEST_F(Resources, OptionsTemplate) {
+    CheckDialog(kOptions);
+}
+TEST_F(Resources, AboutTemplate) {
+    CheckDialog(kAbout);
+}
 
 TEST_F(Resources, SettingsWindowCarriesMenu138) {
     TemplateDialog dialog(IDD_SETTINGS);
@@ -534,12 +573,14 @@ struct PopupSpec {
 };
 
 const std::vector<PopupSpec> kMenuBar{
-    {"設定(&S)", false,
+    {"設定(&S)",
+     false,
      {{ID_SETTINGS_OK, "設定を反映して閉じる(&O)"},
       {ID_SETTINGS_CANCEL, "設定を反映せずに閉じる(&C)"},
       {0, nullptr},
       {ID_SETTINGS_EXIT, "アプリケーションの終了(&X)"}}},
-    {"ツール(&Ｔ)", false,
+    {"ツール(&Ｔ)",
+     false,
      {{ID_TOOLS_ADD, "項目の追加(&I)...\tCtrl+I"},
       {ID_TOOLS_EDIT, "項目の編集(&E)...\tCtrl+E"},
       {ID_TOOLS_DELETE, "項目の削除(&D)...\tCtrl+D"},
@@ -548,7 +589,8 @@ const std::vector<PopupSpec> kMenuBar{
       {ID_TOOLS_DOWN, "項目の下移動(&W)\tCtrl+↓"},
       {0, nullptr},
       {ID_TOOLS_OPTIONS, "オプション(&O)..."}}},
-    {"ヘルプ(&H)", true,
+    {"ヘルプ(&H)",
+     true,
      {{ID_HELP_CONTENTS, "目次(&C)"},
       {ID_HELP_SEARCH, "検索(&S)"},
       {ID_HELP_INDEX, "キーワード(&I)"},
@@ -665,7 +707,8 @@ TEST_F(Resources, IconHas32BitImagesAt16_32_48) {
                 const BYTE alpha = pixels[(y * size + x) * 4 + 3];
                 const bool masked = (mask[y * maskStride + x / 8] & (0x80 >> (x % 8))) != 0;
                 EXPECT_EQ(alpha < 128, masked) << "pixel " << x << "," << y;
-                if (alpha > 0 && alpha < 255) ++partial;
+                if (alpha > 0 && alpha < 255)
+                    ++partial;
             }
         }
         EXPECT_EQ(0, pixels[3]) << "corner";
@@ -709,7 +752,7 @@ TEST_F(Resources, VersionBlock) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(0x00000002u, fixed->dwFileVersionMS);  // 0.2
+    EXPECT_EQ(0x00000002u, fixed->dwFileVersionMS); // 0.2
     EXPECT_EQ(0u, fixed->dwFileVersionLS);
     EXPECT_EQ(0x00000002u, fixed->dwProductVersionMS);
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
@@ -726,15 +769,13 @@ TEST_F(Resources, ManifestAsksForCommonControls6) {
     const auto* data = static_cast<const char*>(LockResource(LoadResource(Module(), found)));
     const std::string manifest(data, SizeofResource(Module(), found));
     for (const char* part : {
-             "name=\"Microsoft.Windows.Common-Controls\"",
-             "version=\"6.0.0.0\"",
-             "publicKeyToken=\"6595b64144ccf1df\"",
-             "level=\"asInvoker\"",
-             "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
-             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
-             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
-             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
-             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+             "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+             "publicKeyToken=\"6595b64144ccf1df\"", "level=\"asInvoker\"",
+             "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
+             "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
+             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
+             "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
          }) {
         EXPECT_NE(std::string::npos, manifest.find(part)) << part;
     }
@@ -751,4 +792,4 @@ TEST_F(Resources, ManifestAsksForCommonControls6) {
         << path;
 }
 
-}  // namespace
+} // namespace
