@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -104,6 +105,40 @@ int Mutex() {
     return 0;
 }
 
+// The dialog on screen that has a control with the anchor id.
+struct DialogSearch {
+    int anchor;
+    HWND dialog = nullptr;
+};
+
+BOOL CALLBACK FindDialogWith(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd) &&
+        GetDlgItem(hwnd, search->anchor)) {
+        search->dialog = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Prints "L T R B CHECK" of control id in that dialog, or "none".
+int Control(const char* anchor, const char* id) {
+    DialogSearch search{std::atoi(anchor)};
+    EnumWindows(FindDialogWith, reinterpret_cast<LPARAM>(&search));
+    HWND control = search.dialog ? GetDlgItem(search.dialog, std::atoi(id)) : nullptr;
+    if (!control) {
+        std::printf("none\n");
+        return 0;
+    }
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    PrintRect(rect);
+    std::printf(" %d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +153,8 @@ int main(int argc, char** argv) {
         return WorkArea();
     if (std::strcmp(what, "mutex") == 0)
         return Mutex();
-    std::fprintf(stderr, "usage: e2e_probe window|menu|tray|workarea|mutex\n");
+    if (std::strcmp(what, "control") == 0 && argc == 4)
+        return Control(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: e2e_probe window|menu|tray|workarea|mutex|control ANCHOR ID\n");
     return 2;
 }
