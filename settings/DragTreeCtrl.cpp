@@ -80,17 +80,46 @@ void DragTreeCtrl::BeginDrag(POINT dragPoint) {
     HTREEITEM item = tree.HitTest(dragPoint);
     if (dragging_ || !item || item == tree.Root())
         return;
-    dragImage_.Reset(tree.CreateDragImage(item));
-    if (!dragImage_)
+    dragImage_ = MakeDragImage(item);
+    if (!dragImage_ || !ImageList_BeginDrag(dragImage_.Handle(), 0, 0, 0)) {
+        dragImage_.Reset();
         return;
+    }
     dragging_ = 1;
     draggedItem_ = item;
-    ImageList_BeginDrag(dragImage_.Handle(), 0, 0, 0);
+    dropTarget_ = nullptr;
     POINT screen = ToScreen(dragPoint);
     ImageList_DragEnter(nullptr, screen.x, screen.y);
     SetCapture(hwnd_);
     memoCount_ = 0;
     ClearLastTarget();
+}
+
+// The tree view's own image of the item. Wine's tree view hands back an
+// empty image list; then the item's icon makes the image.
+ImageList DragTreeCtrl::MakeDragImage(HTREEITEM item) {
+    ImageList image(Tree().CreateDragImage(item));
+    if (image && ImageList_GetImageCount(image.Handle()) > 0)
+        return image;
+    auto icons = reinterpret_cast<HIMAGELIST>(Tree().Send(TVM_GETIMAGELIST, TVSIL_NORMAL));
+    TVITEMA info{};
+    info.mask = TVIF_HANDLE | TVIF_IMAGE;
+    info.hItem = item;
+    if (!icons || !Tree().Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info)))
+        return {};
+    HICON icon = ImageList_GetIcon(icons, info.iImage, ILD_NORMAL);
+    if (!icon)
+        return {};
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(icons, &width, &height);
+    image.Reset(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 0));
+    if (image)
+        ImageList_ReplaceIcon(image.Handle(), -1, icon);
+    DestroyIcon(icon);
+    if (!image || ImageList_GetImageCount(image.Handle()) == 0)
+        return {};
+    return image;
 }
 
 void DragTreeCtrl::OnMouseMove(POINT point) {
@@ -129,6 +158,7 @@ void DragTreeCtrl::HighlightTarget(HTREEITEM item) {
     TreeView tree = Tree();
     ImageList_DragShowNolock(FALSE);
     tree.Select(item, TVGN_DROPHILITE);
+    dropTarget_ = item;
     SetExpandTimer(tree.Child(item) != nullptr);
     ImageList_DragShowNolock(TRUE);
 }
@@ -203,6 +233,7 @@ void DragTreeCtrl::EndDrag() {
     ImageList_EndDrag();
     dragImage_.Reset();
     Tree().Select(nullptr, TVGN_DROPHILITE);
+    dropTarget_ = nullptr;
 }
 
 void DragTreeCtrl::OnDragTimer(UINT_PTR id) {
@@ -211,8 +242,8 @@ void DragTreeCtrl::OnDragTimer(UINT_PTR id) {
         ScrollOneItem(TVGN_PREVIOUSVISIBLE);
     else if (id == kScrollDownTimer)
         ScrollOneItem(TVGN_NEXTVISIBLE);
-    else if (id == kExpandTimer && tree.DropHighlight())
-        tree.Expand(tree.DropHighlight(), TVE_EXPAND);
+    else if (id == kExpandTimer && dropTarget_)
+        tree.Expand(dropTarget_, TVE_EXPAND);
 }
 
 void DragTreeCtrl::ScrollOneItem(UINT relation) {

@@ -60,6 +60,7 @@ private:
     };
 
     void BeginDrag(POINT dragPoint);
+    ImageList MakeDragImage(HTREEITEM item);
     void OnMouseMove(POINT point);
     void OnButtonUp(POINT point);
     void OnDragTimer(UINT_PTR id);
@@ -85,6 +86,10 @@ private:
     // memo: mouse moves mostly stay over the same item.
     HTREEITEM lastTarget_ = nullptr;
     int32_t lastVerdict_ = 0;
+    // The item last highlighted as the drop target. Wine's tree view keeps
+    // no drop highlight on its selected item, so the expand timer goes by
+    // this rather than by the highlight.
+    HTREEITEM dropTarget_ = nullptr;
     UINT_PTR scrollTimer_ = 0;
     bool expandTimerRunning_ = false;
     std::function<void()> afterDrop_;
