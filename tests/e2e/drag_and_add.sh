@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# End-to-end test of editing in the settings window with real mouse and
+# keyboard input: Brindleway.exe in a Wine desktop on a private Xvfb, a
+# group dragged out of its parent onto "ルート" in the group tree, a group
+# added through the item editor into the selected group, then Apply; the
+# data file read back.
+#
+#   drag_and_add.sh BRINDLEWAY_EXE PROBE_EXE SEED_EXE PREFIX SOURCE_DIR
+#
+# SEED_EXE writes the end-to-end table: "ツール" (holding "メモ帳" and
+# "空のグループ"), a URL and a file at the top level. PROBE_EXE answers
+# "window" and "control ANCHOR ID".
+set -euo pipefail
+
+program=$1 probe=$2 seed=$3 prefix=$4 source=$5
+work=$(mktemp -d)
+xvfb_pid=""
+
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "--- $*"; }
+
+fifo=$work/displayfd
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r display_number <"$fifo"
+export DISPLAY=":$display_number"
+
+wine_run() { "$source/tools/wine-run" --prefix "$prefix" "$@"; }
+probe() { wine_run "$probe" "$@" | tr -d '\r'; }
+winpath() { echo "Z:${1//\//\\}"; }
+
+wait_for() {
+  local seconds=$1 what=$2; shift 2
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || fail "timed out waiting for $what"
+    sleep 0.3
+  done
+}
+
+window_visible() { [ "$(probe window | cut -d' ' -f1)" = visible ]; }
+
+# The screen rectangle of a control of the dialog that has control ANCHOR.
+ctl_l=0 ctl_t=0 ctl_r=0 ctl_b=0
+control_rect() {
+  local answer
+  answer=$(probe control "$1" "$2")
+  [ "$answer" != none ] || return 1
+  read -r ctl_l ctl_t ctl_r ctl_b _ <<<"$answer"
+}
+editor_open() { control_rect 1026 1026; }
+editor_closed() { ! editor_open; }
+click_settings_button() {
+  control_rect 1000 "$1" || fail "no button $1 in the settings window"
+  xdotool mousemove $(((ctl_l + ctl_r) / 2)) $(((ctl_t + ctl_b) / 2)) click 1
+}
+
+# The group tree's rows: 16 pixels each inside a 2-pixel border, every
+# level indented by 19 pixels, the label after a 16-pixel icon (measured in
+# the prefix the tests use: IPAPGothic for "ＭＳ Ｐゴシック" 9 pt).
+tree_l=0 tree_t=0
+row_y() { echo $((tree_t + 2 + 16 * $1 + 8)); }
+label_x() { echo $((tree_l + 2 + 19 * $1 + 16 + 12)); }
+
+data_file=""
+# The data file's records as "kind parent id name", one per line, after a
+# check of its checksum.
+records() {
+  python3 - "$data_file" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+check = 0
+for b in data[1:]:
+    check ^= b
+if check != data[0]:
+    sys.exit("checksum mismatch")
+version, count = struct.unpack_from("<ii", data, 1)
+pos = 9
+for _ in range(count):
+    kind, ident, parent, name_len = struct.unpack_from("<iiii", data, pos)
+    pos += 16
+    name = data[pos:pos + name_len].decode("cp932")
+    pos += name_len + 1
+    (path_len,) = struct.unpack_from("<i", data, pos)
+    pos += 4 + path_len + 1
+    print(kind, parent, ident, name)
+PY
+}
+file_changed_from() { [ "$(stat -c %Y.%s "$data_file")" != "$1" ]; }
+
+step "start with the seeded table and no settings file: the window is shown"
+wine_run reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null
+wine_run reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null
+run=$work/run
+mkdir -p "$run"
+cp "$program" "$run/Brindleway.exe"
+wine_run "$seed" "$(winpath "$run")" 'C:\windows\notepad.exe'
+rm -f "$run/Brindleway.ini"
+data_file=$run/Brindleway.bwz
+(cd "$run" && wine_run Brindleway.exe) &
+wait_for 60 "the settings window" window_visible
+control_rect 1000 1000 || fail "no group tree"
+tree_l=$ctl_l tree_t=$ctl_t
+
+step "open ツール with a double click: 空のグループ shows below it"
+xdotool mousemove "$(label_x 1)" "$(row_y 1)" click --repeat 2 --delay 80 1
+sleep 1
+
+step "drag 空のグループ onto ルート with the left button"
+stamp=$(stat -c %Y.%s "$data_file")
+x=$(label_x 2) y=$(row_y 2)
+xdotool mousemove "$x" "$y" mousedown 1
+for offset in 3 6 10 14 18; do
+  xdotool mousemove $((x + offset)) $((y - offset))
+  sleep 0.1
+done
+root_x=$(label_x 0) root_y=$(row_y 0)
+xdotool mousemove "$root_x" $((root_y + 2))
+sleep 0.2
+xdotool mousemove "$root_x" "$root_y"
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+
+step "add a group through the item editor"
+click_settings_button 1003
+wait_for 15 "the item editor" editor_open
+xdotool type --delay 50 "e2e-group"
+# Name, path, Browse, then the kind list, where Down chooses "グループ".
+xdotool key --delay 80 Tab Tab Tab Down Return
+wait_for 15 "the item editor to close" editor_closed
+
+# The double click selected ツール, and the drop kept the selection: the
+# new group went into ツール.
+step "apply: the data file holds the moved group at the top level and the new group in ツール"
+click_settings_button 1011
+wait_for 15 "the data file to be written" file_changed_from "$stamp"
+table=$(records) || fail "the data file could not be read: $table"
+echo "$table"
+expected="1 -1 0 ツール
+0 0 1 メモ帳
+1 0 5 e2e-group
+2 -1 3 Brindleway & Co.
+0 -1 4 マーカー
+1 -1 2 空のグループ"
+[ "$table" = "$expected" ] || fail "the table is not as expected"
+
+echo "PASS"
