@@ -461,7 +461,7 @@ void CheckControl(HWND dialog, HWND control, const ControlSpec& spec) {
 }
 
 void CheckDialog(const DialogSpec& spec) {
-    SCOPED_TRACE("dialog " + std::to_string(spec.id));
+    SCOPED_TRACE(testing::Message() << "dialog " << spec.id);
 
     const TemplateData t = LoadTemplate(spec.id);
     EXPECT_EQ(spec.extended, t.extended);
@@ -478,7 +478,7 @@ void CheckDialog(const DialogSpec& spec) {
     }
     ASSERT_EQ(spec.controls.size(), t.items.size());
     for (size_t i = 0; i < t.items.size(); ++i) {
-        SCOPED_TRACE("template item #" + std::to_string(i));
+        SCOPED_TRACE(testing::Message() << "template item #" << i);
         CheckTemplateItem(t.items[i], spec.controls[i]);
     }
 
@@ -515,8 +515,8 @@ void CheckDialog(const DialogSpec& spec) {
     }
     ASSERT_EQ(spec.controls.size(), children.size());
     for (size_t i = 0; i < children.size(); ++i) {
-        SCOPED_TRACE("control #" + std::to_string(i) + " (id " +
-                     std::to_string(spec.controls[i].id) + ")");
+        SCOPED_TRACE(testing::Message()
+                     << "control #" << i << " (id " << spec.controls[i].id << ")");
         CheckControl(hwnd, children[i], spec.controls[i]);
     }
 }
@@ -628,7 +628,7 @@ TEST_F(Resources, MenuBar138) {
         for (size_t i = 0; i < popupSpec.items.size(); ++i) {
             const MenuRow& row = popupSpec.items[i];
             const int at = static_cast<int>(i);
-            SCOPED_TRACE("item " + std::to_string(i));
+            SCOPED_TRACE(testing::Message() << "item " << i);
             if (!row.text) {
                 EXPECT_NE(0u, MenuType(popup, at) & MFT_SEPARATOR);
                 continue;
@@ -658,7 +658,7 @@ TEST_F(Resources, Accelerators140) {
                 {VK_DOWN, ID_TOOLS_DOWN}};
     ASSERT_EQ(5, count);
     for (int i = 0; i < count; ++i) {
-        SCOPED_TRACE("accelerator " + std::to_string(i));
+        SCOPED_TRACE(testing::Message() << "accelerator " << i);
         // 0x80 marks the table's last entry in the resource; it is no key flag.
         EXPECT_EQ(FVIRTKEY | FCONTROL | FNOINVERT, entries[i].fVirt & 0x7F);
         EXPECT_EQ(want[i].key, entries[i].key);
@@ -685,7 +685,7 @@ TEST_F(Resources, IconHas32BitImagesAt16_32_48) {
     auto* directory = static_cast<BYTE*>(LockResource(LoadResource(Module(), group)));
     ASSERT_NE(nullptr, directory);
     for (int size : {16, 32, 48}) {
-        SCOPED_TRACE("size " + std::to_string(size));
+        SCOPED_TRACE(testing::Message() << "size " << size);
         const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
         const HRSRC image = FindResourceA(Module(), MAKEINTRESOURCEA(id), RT_ICON);
         ASSERT_NE(nullptr, image);
