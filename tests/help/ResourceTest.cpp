@@ -36,7 +36,7 @@ constexpr DWORD kListBits = kCommonBits | LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHO
 
 enum class Size { Exact, DroppedHeight, IconSized };
 
-struct ControlSpec {
+struct ExpectedControl {
     int id;
     const char* className;
     const char* text;
@@ -47,7 +47,7 @@ struct ControlSpec {
     Size size = Size::Exact;
 };
 
-struct DialogSpec {
+struct ExpectedDialog {
     int id;
     const char* caption;
     DWORD style;   // compared under kDialogBits
@@ -55,7 +55,7 @@ struct DialogSpec {
     int cx, cy;
     int pointSize;
     bool extended;
-    std::vector<ControlSpec> controls;
+    std::vector<ExpectedControl> controls;
 };
 
 constexpr DWORD kDialogBits = WS_VISIBLE | WS_POPUP | WS_CHILD | WS_CAPTION | WS_SYSMENU |
@@ -65,7 +65,7 @@ constexpr DWORD kDialogBits = WS_VISIBLE | WS_POPUP | WS_CHILD | WS_CAPTION | WS
 constexpr DWORD V = WS_VISIBLE;
 constexpr DWORD T = WS_TABSTOP;
 
-const DialogSpec kSettings{
+const ExpectedDialog kSettings{
     IDD_SETTINGS,
     "Brindleway",
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
@@ -94,7 +94,7 @@ const DialogSpec kSettings{
         {IDC_OPTIONS, "Button", "詳細設定(&S)...", T | BS_PUSHBUTTON, kButtonBits, 230, 0, 50, 14},
     }};
 
-const DialogSpec kItemEditor{
+const ExpectedDialog kItemEditor{
     IDD_ITEM_EDITOR,
     "追加",
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
@@ -121,7 +121,7 @@ const DialogSpec kItemEditor{
          15, 50, 100, 0, Size::DroppedHeight},
     }};
 
-const DialogSpec kOptions{
+const ExpectedDialog kOptions{
     IDD_OPTIONS,
     "オプション",
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
@@ -165,7 +165,7 @@ const DialogSpec kOptions{
         {-1, "Static", "", V | SS_BLACKFRAME | SS_SUNKEN, kStaticBits, 2, 225, 228, 1},
     }};
 
-const DialogSpec kAbout{
+const ExpectedDialog kAbout{
     IDD_ABOUT,
     "バージョン情報",
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
@@ -381,36 +381,38 @@ std::string Hex(DWORD value) {
     return buffer;
 }
 
-bool IsIconStatic(const ControlSpec& spec) {
-    return std::strcmp(spec.className, "Static") == 0 && (spec.style & SS_TYPEMASK) == SS_ICON;
+bool IsIconStatic(const ExpectedControl& expected) {
+    return std::strcmp(expected.className, "Static") == 0 &&
+           (expected.style & SS_TYPEMASK) == SS_ICON;
 }
 
-void CheckTemplateItem(const TemplateItem& item, const ControlSpec& spec) {
-    EXPECT_EQ(spec.id, item.id);
-    EXPECT_EQ(0, lstrcmpiA(spec.className, item.className.c_str())) << "class " << item.className;
-    if (IsIconStatic(spec)) {
+void CheckTemplateItem(const TemplateItem& item, const ExpectedControl& expected) {
+    EXPECT_EQ(expected.id, item.id);
+    EXPECT_EQ(0, lstrcmpiA(expected.className, item.className.c_str()))
+        << "class " << item.className;
+    if (IsIconStatic(expected)) {
         EXPECT_EQ(IDI_BRINDLEWAY, item.textOrdinal);
     } else {
-        EXPECT_EQ(spec.text, item.text);
+        EXPECT_EQ(expected.text, item.text);
     }
-    EXPECT_EQ(Hex(WS_CHILD | spec.style), Hex(item.style & (WS_CHILD | spec.mask)))
+    EXPECT_EQ(Hex(WS_CHILD | expected.style), Hex(item.style & (WS_CHILD | expected.mask)))
         << "template style " << Hex(item.style);
     EXPECT_EQ(0u, item.exStyle);
-    EXPECT_EQ(spec.helpId, item.helpId);
-    EXPECT_EQ(spec.x, item.x);
-    EXPECT_EQ(spec.y, item.y);
-    EXPECT_EQ(spec.cx, item.cx);
-    EXPECT_EQ(spec.cy, item.cy);
+    EXPECT_EQ(expected.helpId, item.helpId);
+    EXPECT_EQ(expected.x, item.x);
+    EXPECT_EQ(expected.y, item.y);
+    EXPECT_EQ(expected.cx, item.cx);
+    EXPECT_EQ(expected.cy, item.cy);
 }
 
-void CheckControl(HWND dialog, HWND control, const ControlSpec& spec) {
-    EXPECT_EQ(spec.id, static_cast<int>(static_cast<short>(GetDlgCtrlID(control))));
-    EXPECT_EQ(0, lstrcmpiA(spec.className, ClassName(control).c_str()))
+void CheckControl(HWND dialog, HWND control, const ExpectedControl& expected) {
+    EXPECT_EQ(expected.id, static_cast<int>(static_cast<short>(GetDlgCtrlID(control))));
+    EXPECT_EQ(0, lstrcmpiA(expected.className, ClassName(control).c_str()))
         << "class " << ClassName(control);
-    if (IsIconStatic(spec)) {
+    if (IsIconStatic(expected)) {
         EXPECT_NE(0, SendMessageA(control, STM_GETICON, 0, 0));
     } else {
-        EXPECT_EQ(spec.text, WindowText(control));
+        EXPECT_EQ(expected.text, WindowText(control));
     }
 
     // The created controls move the border to a client edge and a combo
@@ -419,20 +421,21 @@ void CheckControl(HWND dialog, HWND control, const ControlSpec& spec) {
     const DWORD style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(control, GWL_EXSTYLE));
     const DWORD moved = WS_BORDER | WS_VSCROLL;
-    EXPECT_EQ(Hex(spec.style & ~moved), Hex(style & spec.mask & ~moved)) << "style " << Hex(style);
-    EXPECT_EQ((spec.style & WS_BORDER) != 0,
+    EXPECT_EQ(Hex(expected.style & ~moved), Hex(style & expected.mask & ~moved))
+        << "style " << Hex(style);
+    EXPECT_EQ((expected.style & WS_BORDER) != 0,
               (style & WS_BORDER) != 0 || (exStyle & WS_EX_CLIENTEDGE) != 0);
     // Wine's dialog manager does not hand the template's help ids to the
     // controls; Windows does.
     if (!RunningUnderWine()) {
-        EXPECT_EQ(spec.helpId, GetWindowContextHelpId(control));
+        EXPECT_EQ(expected.helpId, GetWindowContextHelpId(control));
     }
 
-    const RECT want = Pixels(dialog, spec.x, spec.y, spec.cx, spec.cy);
+    const RECT want = Pixels(dialog, expected.x, expected.y, expected.cx, expected.cy);
     const RECT have = ClientRectOf(dialog, control);
     EXPECT_EQ(want.left, have.left);
     EXPECT_EQ(want.top, have.top);
-    switch (spec.size) {
+    switch (expected.size) {
     case Size::Exact:
         EXPECT_EQ(want.right, have.right);
         EXPECT_EQ(want.bottom, have.bottom);
@@ -460,41 +463,41 @@ void CheckControl(HWND dialog, HWND control, const ControlSpec& spec) {
     }
 }
 
-void CheckDialog(const DialogSpec& spec) {
-    SCOPED_TRACE(testing::Message() << "dialog " << spec.id);
+void CheckDialog(const ExpectedDialog& expected) {
+    SCOPED_TRACE(testing::Message() << "dialog " << expected.id);
 
-    const TemplateData t = LoadTemplate(spec.id);
-    EXPECT_EQ(spec.extended, t.extended);
-    EXPECT_EQ(Hex(spec.style | DS_SETFONT), Hex(t.style & (kDialogBits | DS_SETFONT)));
-    EXPECT_EQ(spec.exStyle, t.exStyle);
-    EXPECT_EQ(spec.cx, t.cx);
-    EXPECT_EQ(spec.cy, t.cy);
-    EXPECT_EQ(spec.id == IDD_SETTINGS ? IDR_SETTINGS_MENU : 0, t.menu);
-    EXPECT_EQ(spec.caption, t.caption);
-    EXPECT_EQ(spec.pointSize, t.pointSize);
+    const TemplateData t = LoadTemplate(expected.id);
+    EXPECT_EQ(expected.extended, t.extended);
+    EXPECT_EQ(Hex(expected.style | DS_SETFONT), Hex(t.style & (kDialogBits | DS_SETFONT)));
+    EXPECT_EQ(expected.exStyle, t.exStyle);
+    EXPECT_EQ(expected.cx, t.cx);
+    EXPECT_EQ(expected.cy, t.cy);
+    EXPECT_EQ(expected.id == IDD_SETTINGS ? IDR_SETTINGS_MENU : 0, t.menu);
+    EXPECT_EQ(expected.caption, t.caption);
+    EXPECT_EQ(expected.pointSize, t.pointSize);
     EXPECT_EQ("ＭＳ Ｐゴシック", t.face);
-    if (spec.extended) {
+    if (expected.extended) {
         EXPECT_EQ(SHIFTJIS_CHARSET, t.charset);
     }
-    ASSERT_EQ(spec.controls.size(), t.items.size());
+    ASSERT_EQ(expected.controls.size(), t.items.size());
     for (size_t i = 0; i < t.items.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "template item #" << i);
-        CheckTemplateItem(t.items[i], spec.controls[i]);
+        CheckTemplateItem(t.items[i], expected.controls[i]);
     }
 
-    TemplateDialog dialog(spec.id);
+    TemplateDialog dialog(expected.id);
     const HWND hwnd = dialog.get();
     ASSERT_NE(nullptr, hwnd) << "error " << GetLastError();
-    EXPECT_EQ(spec.caption, WindowText(hwnd));
+    EXPECT_EQ(expected.caption, WindowText(hwnd));
     const DWORD style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
-    EXPECT_EQ(Hex(spec.style), Hex(style & kDialogBits)) << "style " << Hex(style);
+    EXPECT_EQ(Hex(expected.style), Hex(style & kDialogBits)) << "style " << Hex(style);
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE));
-    EXPECT_EQ(spec.exStyle, exStyle & spec.exStyle) << "ex style " << Hex(exStyle);
+    EXPECT_EQ(expected.exStyle, exStyle & expected.exStyle) << "ex style " << Hex(exStyle);
     EXPECT_FALSE(IsWindowVisible(hwnd));
 
     RECT client;
     GetClientRect(hwnd, &client);
-    const RECT size = Pixels(hwnd, 0, 0, spec.cx, spec.cy);
+    const RECT size = Pixels(hwnd, 0, 0, expected.cx, expected.cy);
     EXPECT_EQ(size.right, client.right);
     EXPECT_EQ(size.bottom, client.bottom);
 
@@ -506,18 +509,18 @@ void CheckDialog(const DialogSpec& spec) {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    EXPECT_EQ(-MulDiv(spec.pointSize, dpi, 72), lf.lfHeight);
+    EXPECT_EQ(-MulDiv(expected.pointSize, dpi, 72), lf.lfHeight);
 
     // The controls in template order, which is also the tab order.
     std::vector<HWND> children;
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         children.push_back(child);
     }
-    ASSERT_EQ(spec.controls.size(), children.size());
+    ASSERT_EQ(expected.controls.size(), children.size());
     for (size_t i = 0; i < children.size(); ++i) {
         SCOPED_TRACE(testing::Message()
-                     << "control #" << i << " (id " << spec.controls[i].id << ")");
-        CheckControl(hwnd, children[i], spec.controls[i]);
+                     << "control #" << i << " (id " << expected.controls[i].id << ")");
+        CheckControl(hwnd, children[i], expected.controls[i]);
     }
 }
 class Resources : public testing::Test {

@@ -77,7 +77,7 @@ TEST_F(EditCommandsTest, TheRowSelectedAfterwardsIsScrolledIntoView) {
     std::vector<std::string> names;
     for (int i = 0; i < 60; ++i)
         names.push_back("file" + std::to_string(i));
-    std::vector<EntrySpec> entries;
+    std::vector<EntryRow> entries;
     for (const std::string& name : names)
         entries.push_back({name.c_str(), KIND_FILE, kParentTopLevel, "C:\\f.txt"});
     OpenShown(entries);

@@ -31,7 +31,7 @@ protected:
         std::vector<std::string> names;
         for (int i = 0; i < count; ++i)
             names.push_back("G" + std::to_string(i));
-        std::vector<EntrySpec> entries;
+        std::vector<EntryRow> entries;
         for (const std::string& name : names)
             entries.push_back({name.c_str(), KIND_GROUP, kParentTopLevel});
         return OpenShown(entries);

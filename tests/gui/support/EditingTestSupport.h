@@ -20,7 +20,7 @@ protected:
 
     // Writes the table to the data file and the options to the settings
     // file, then opens the window shown: the showing fills the views.
-    SettingsWindow& OpenShown(const std::vector<EntrySpec>& entries, int32_t opt4 = 0) {
+    SettingsWindow& OpenShown(const std::vector<EntryRow>& entries, int32_t opt4 = 0) {
         WriteDataFile(folder.Path(), entries, opt4);
         Options options{};
         options.opt1 = 1;

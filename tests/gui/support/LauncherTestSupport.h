@@ -16,30 +16,30 @@
 
 // One entry of a prepared table. Entries get the ids 0, 1, 2 ... in the
 // order given, so parent refers to an earlier entry by its position.
-struct EntrySpec {
+struct EntryRow {
     const char* name;
     int32_t kind;
     int32_t parent; // position of the group, or kParentTopLevel
     const char* path = "";
 };
 
-inline LaunchEntry MakeEntry(const EntrySpec& spec) {
+inline LaunchEntry MakeEntry(const EntryRow& expected) {
     LaunchEntry entry = EmptyLaunchEntry();
-    lstrcpynA(entry.name, spec.name, kNameSize);
-    lstrcpynA(entry.path, spec.path, kPathSize);
-    entry.kind = spec.kind;
-    entry.parent = spec.parent;
+    lstrcpynA(entry.name, expected.name, kNameSize);
+    lstrcpynA(entry.path, expected.path, kPathSize);
+    entry.kind = expected.kind;
+    entry.parent = expected.parent;
     return entry;
 }
 
 // Writes the data file of the table into the folder, through the store.
-inline void WriteDataFile(const std::string& folder, const std::vector<EntrySpec>& entries,
+inline void WriteDataFile(const std::string& folder, const std::vector<EntryRow>& entries,
                           int32_t opt4 = 0) {
     ItemStore writer;
     writer.SetDirectory(folder);
     writer.GetOptions()->opt4 = opt4;
-    for (const EntrySpec& spec : entries)
-        writer.InsertData(MakeEntry(spec), -1);
+    for (const EntryRow& expected : entries)
+        writer.InsertData(MakeEntry(expected), -1);
     writer.CommitData();
 }
 

@@ -57,7 +57,7 @@ void CollectSubmenus(HMENU menu, std::vector<HMENU>* found) {
 
 struct MenuCase {
     const char* title;
-    std::vector<EntrySpec> entries;
+    std::vector<EntryRow> entries;
     int32_t opt4;
     const char* expected;
 };
