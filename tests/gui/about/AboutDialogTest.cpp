@@ -46,7 +46,7 @@ TEST(AboutDialogTest, ShowsTheVersionCopyrightAndAddress) {
     WithDialog(dialog, [](HWND hwnd) {
         EXPECT_EQ("Version 0.20", DialogItemText(hwnd, IDC_ABOUT_VERSION));
         EXPECT_EQ("https://brindleway.example.org/", DialogItemText(hwnd, IDC_ABOUT_LINK));
-        EXPECT_NE(nullptr, StaticWithText(hwnd, "Copyright (C) 2026 Brindleway developers"));
+        EXPECT_NE(nullptr, StaticWithText(hwnd, "Copyright (C) 2026 Brindleway"));
         char caption[64] = {};
         GetWindowTextA(hwnd, caption, sizeof caption);
         EXPECT_STREQ("バージョン情報", caption);
