@@ -3,6 +3,9 @@
 //
 //   e2e_probe window   -> "visible|hidden L T R B COUNT" for the settings window, or "none"
 //   e2e_probe menu     -> "L T R B" of the popup menu on screen, or "none"
+//   e2e_probe menus    -> "L T R B" of every popup menu on screen (an open
+//                         submenu is a window of its own), one a line;
+//                         nothing when no menu is shown
 //   e2e_probe tray     -> "L T R B" of the taskbar, or "none"
 //   e2e_probe workarea -> "L T R B"
 //   e2e_probe mutex    -> "running" or "gone"
@@ -47,6 +50,18 @@ BOOL CALLBACK FindMenu(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK PrintMenu(HWND hwnd, LPARAM) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::strcmp(cls, "#32768") == 0 && IsWindowVisible(hwnd)) {
+        RECT rect{};
+        GetWindowRect(hwnd, &rect);
+        PrintRect(rect);
+        std::printf("\n");
+    }
+    return TRUE;
+}
+
 int Window() {
     Found found;
     EnumWindows(FindSettingsWindow, reinterpret_cast<LPARAM>(&found));
@@ -73,6 +88,11 @@ int Menu() {
     GetWindowRect(menu, &rect);
     PrintRect(rect);
     std::printf("\n");
+    return 0;
+}
+
+int Menus() {
+    EnumWindows(PrintMenu, 0);
     return 0;
 }
 
@@ -147,6 +167,8 @@ int main(int argc, char** argv) {
         return Window();
     if (std::strcmp(what, "menu") == 0)
         return Menu();
+    if (std::strcmp(what, "menus") == 0)
+        return Menus();
     if (std::strcmp(what, "tray") == 0)
         return Tray();
     if (std::strcmp(what, "workarea") == 0)
@@ -155,6 +177,7 @@ int main(int argc, char** argv) {
         return Mutex();
     if (std::strcmp(what, "control") == 0 && argc == 4)
         return Control(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: e2e_probe window|menu|tray|workarea|mutex|control ANCHOR ID\n");
+    std::fprintf(stderr,
+                 "usage: e2e_probe window|menu|menus|tray|workarea|mutex|control ANCHOR ID\n");
     return 2;
 }
