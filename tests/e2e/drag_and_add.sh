@@ -3,13 +3,14 @@
 # keyboard input: Brindleway.exe in a Wine desktop on a private Xvfb, a
 # group dragged out of its parent onto "ルート" in the group tree, a group
 # added through the item editor into the selected group, then Apply; the
-# data file read back.
+# data file read back, and the launcher menu opened from the tray icon
+# before and after to see the new order.
 #
 #   drag_and_add.sh BRINDLEWAY_EXE PROBE_EXE SEED_EXE PREFIX SOURCE_DIR
 #
 # SEED_EXE writes the end-to-end table: "ツール" (holding "メモ帳" and
 # "空のグループ"), a URL and a file at the top level. PROBE_EXE answers
-# "window" and "control ANCHOR ID".
+# "window", "tray", "menus" and "control ANCHOR ID".
 set -euo pipefail
 
 program=$1 probe=$2 seed=$3 prefix=$4 source=$5
@@ -70,6 +71,53 @@ tree_l=0 tree_t=0
 row_y() { echo $((tree_t + 2 + 16 * $1 + 8)); }
 label_x() { echo $((tree_l + 2 + 19 * $1 + 16 + 12)); }
 
+# The tray icon is the first in the notification area: the rightmost cell
+# of the taskbar, 20 pixels wide.
+icon_x=0 icon_y=0
+locate_icon() {
+  local l t r b
+  read -r l t r b < <(probe tray)
+  [ "$l" != none ] || return 1
+  icon_x=$((r - 10)) icon_y=$(((t + b) / 2))
+}
+icon_shown() {
+  [ "$(import -window root -crop "16x16+$((icon_x - 8))+$((icon_y - 8))" -format %k info: 2>/dev/null)" -gt 1 ]
+}
+
+# The popup menus on screen ("L T R B" each), and a test for exactly COUNT
+# of them.
+menu_rects=()
+menus_shown() {
+  mapfile -t menu_rects < <(probe menus)
+  [ ${#menu_rects[@]} -eq "$1" ]
+}
+menus_closed() { menus_shown 0; }
+# Exactly COUNT menus on screen, one of them none of the KNOWN rectangles:
+# that one goes to new_l new_t new_r new_b.
+new_l=0 new_t=0 new_r=0 new_b=0
+new_menu_among() {
+  local count=$1 rect known
+  shift
+  menus_shown "$count" || return 1
+  for rect in "${menu_rects[@]}"; do
+    for known in "$@"; do
+      [ "$rect" != "$known" ] || continue 2
+    done
+    read -r new_l new_t new_r new_b <<<"$rect"
+    return 0
+  done
+  return 1
+}
+open_launcher_menu() {
+  xdotool mousemove "$icon_x" "$icon_y" click 1
+  wait_for 15 "the launcher menu" new_menu_among 1
+}
+# A click on the desktop away from the window and the menus ends the menu.
+close_menus() {
+  xdotool mousemove "$away_x" "$away_y" click 1
+  wait_for 10 "the menus to close" menus_closed
+}
+
 data_file=""
 # The data file's records as "kind parent id name", one per line, after a
 # check of its checksum.
@@ -109,6 +157,28 @@ data_file=$run/Brindleway.bwz
 wait_for 60 "the settings window" window_visible
 control_rect 1000 1000 || fail "no group tree"
 tree_l=$ctl_l tree_t=$ctl_t
+read -r _ win_l win_t win_r win_b _ < <(probe window)
+away_x=1014 away_y=10
+[ "$away_x" -ge "$win_r" ] || [ "$away_y" -lt "$win_t" ] \
+  || fail "the settings window ($win_l $win_t $win_r $win_b) covers the desktop's corner"
+wait_for 30 "the taskbar" locate_icon
+wait_for 30 "the tray icon" icon_shown
+
+step "the launcher menu before the edits: three items, ツール first with two"
+open_launcher_menu
+top3="$new_l $new_t $new_r $new_b"
+height3=$((new_b - new_t))
+# Resting on ツール, the first item, opens its submenu.
+xdotool mousemove $((new_l + 40)) $((new_t + height3 / 6))
+wait_for 15 "ツール's submenu" new_menu_among 2 "$top3"
+height2=$((new_b - new_t))
+# Both menus have the same borders: the difference is one item's height.
+item_height=$((height3 - height2))
+borders=$((height2 - 2 * item_height))
+echo "menu heights: $height3 for three items, $height2 for two"
+[ "$item_height" -ge 8 ] && [ "$borders" -ge 0 ] && [ "$borders" -lt "$item_height" ] \
+  || fail "the menus' heights ($height3, $height2) are not those of three and two items"
+close_menus
 
 step "open ツール with a double click: 空のグループ shows below it"
 xdotool mousemove "$(label_x 1)" "$(row_y 1)" click --repeat 2 --delay 80 1
@@ -152,5 +222,31 @@ expected="1 -1 0 ツール
 0 -1 4 マーカー
 1 -1 2 空のグループ"
 [ "$table" = "$expected" ] || fail "the table is not as expected"
+
+step "after Apply the launcher menu has four items, the moved group last"
+open_launcher_menu
+top4="$new_l $new_t $new_r $new_b"
+top_l=$new_l top_t=$new_t top_b=$new_b
+[ $((new_b - new_t)) -eq $((height3 + item_height)) ] \
+  || fail "the launcher menu is $((new_b - new_t)) pixels high, not that of four items ($((height3 + item_height)))"
+# Resting on the last item, 空のグループ, opens its submenu, which holds
+# the grayed placeholder alone; a file entry there would open nothing.
+xdotool mousemove $((top_l + 40)) $((top_b - borders / 2 - item_height / 2))
+wait_for 10 "a submenu of the last item" new_menu_among 2 "$top4"
+last_sub="$new_l $new_t $new_r $new_b"
+[ $((new_b - new_t)) -eq $((height2 - item_height)) ] \
+  || fail "the last item's submenu is $((new_b - new_t)) pixels high, not that of one item"
+
+step "ツール's submenu: two items, the new group second with its placeholder"
+xdotool mousemove $((top_l + 40)) $((top_t + borders / 2 + item_height / 2))
+wait_for 10 "ツール's submenu" new_menu_among 2 "$top4" "$last_sub"
+tools_sub="$new_l $new_t $new_r $new_b"
+[ $((new_b - new_t)) -eq "$height2" ] \
+  || fail "ツール's submenu is $((new_b - new_t)) pixels high, not that of two items"
+xdotool mousemove $((new_l + 40)) $((new_b - borders / 2 - item_height / 2))
+wait_for 10 "the new group's submenu" new_menu_among 3 "$top4" "$tools_sub"
+[ $((new_b - new_t)) -eq $((height2 - item_height)) ] \
+  || fail "the new group's submenu is $((new_b - new_t)) pixels high, not that of one item"
+close_menus
 
 echo "PASS"
