@@ -91,7 +91,7 @@ ModalDriver::~ModalDriver() {
 
 void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     ModalDriver* self = activeDriver;
-    if (!self || self->busy_)
+    if (!self)
         return;
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
@@ -104,7 +104,6 @@ void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     ++self->runs_;
     // The action may open further modal windows (a refusal's message box);
     // their own loops keep this timer running, and they are driven in turn.
-    self->busy_ = false;
     self->action_(dialog);
 }
 

@@ -47,7 +47,6 @@ private:
     std::function<void(HWND)> action_;
     UINT_PTR timer_ = 0;
     int runs_ = 0;
-    bool busy_ = false;
     HWND seenBefore_ = nullptr;
     std::vector<HWND> handled_;
 };
