@@ -10,7 +10,7 @@ packages=(
   googletest
   wine wine32:i386
   xvfb xdotool x11-utils imagemagick
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-wine
   locales
   clang libclang-rt-14-dev
   fp-utils-3.2.2
