@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 #include "dialogs/Autostart.h"
 #include "dialogs/BrokenEntries.h"
 #include "dialogs/TemplateHelpIds.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
 #include "ui/Application.h"

@@ -1,7 +1,7 @@
 // The tray menus' commands: entries and shell folders are opened through the
 // shell; the fixed commands show the window, the version dialog, the help or
 // end the program.
-#include "app/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 #include "resource.h"
 #include "settings/SettingsWindow.h"
 #include "ui/Application.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/HelpRouting.h"
-#include "app/HtmlHelp.h"
-#include "app/HtmlHelpLoader.h"
+#include "ui/HtmlHelp.h"
+#include "ui/HtmlHelpLoader.h"
 #include "app/LauncherApp.h"
 #include "resource.h"
 #include "support/SettingsWindowFixture.h"
