@@ -5,11 +5,12 @@
 
 #include <string>
 
-#include "ui/HtmlHelp.h"
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
 #include "ui/Application.h"
+#include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
+#include "ui/ShellIcons.h"
 
 namespace {
 
@@ -32,13 +33,6 @@ static_assert(sizeof(HelpSearchQuery) == 32);
 
 HINSTANCE Module() {
     return GetModuleHandleA(nullptr);
-}
-
-int SmallIconIndex(const char* path, DWORD attributes, UINT flags) {
-    SHFILEINFOA info{};
-    SHGetFileInfoA(path, attributes, &info, sizeof info,
-                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags);
-    return info.iIcon;
 }
 
 LPITEMIDLIST SpecialFolder(int csidl) {
@@ -134,20 +128,13 @@ void SettingsWindow::PlaceWindow() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The shell's small system image list is borrowed for the whole run; the
-// icon that comes with the question is not needed.
+// The shell's small system image list is borrowed for the whole run.
 void SettingsWindow::LoadShellIcons() {
-    SHFILEINFOA info{};
-    auto list = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoA("", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                       SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON));
-    if (info.hIcon)
-        DestroyIcon(info.hIcon);
-    systemImageList.Attach(list);
+    systemImageList.Attach(SmallSystemImageList());
 
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
-    programIconIndex = SmallIconIndex(program, 0, 0);
+    programIconIndex = SmallIconIndex(program);
     folderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
     openFolderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON);
 

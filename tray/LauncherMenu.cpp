@@ -2,25 +2,19 @@
 // and the system menu with the fixed commands and the shell-folder shortcuts.
 #include "resource.h"
 #include "settings/SettingsWindow.h"
+#include "ui/ShellIcons.h"
 
 namespace {
 
 // The shell's small-icon index for a file entry, or -1 when the shell
 // cannot resolve the path.
 int FileIconIndex(const char* path) {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-        return -1;
-    return info.iIcon;
+    return SmallIconIndex(path);
 }
 
 // Every URL shows the internet-shortcut icon, whatever its scheme.
 int UrlIconIndex() {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(".url", 0, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON))
-        return -1;
-    return info.iIcon;
+    return SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
 }
 
 UINT LaunchCommand(const LaunchEntry& entry) {
