@@ -7,6 +7,7 @@
 
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
+#include "tray/OwnerDraw.h"
 #include "ui/Application.h"
 #include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
@@ -62,7 +63,6 @@ SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
 
 SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
     appIcon = LoadIconA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY));
-    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 }
 
 // The window goes first, while everything its destruction uses still exists.
@@ -94,8 +94,8 @@ BOOL SettingsWindow::OnInitDialog() {
     SetUpViews();
     RebuildSystemMenu();
     RebuildLauncherMenu();
-    FillTrayIconData();
-    AddTrayIcon();
+    trayIcon.Fill(hwnd_, appIcon);
+    trayIcon.Add();
     if (store.GetOptions()->opt1 || firstRun)
         Show(SW_SHOW);
     GrayHelpCommands();
@@ -354,7 +354,7 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
 bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) {
     if (measure->CtlType != ODT_MENU)
         return false;
-    MeasureMenuItem(measure);
+    MeasureMenuItem(hwnd_, measure);
     *result = TRUE;
     return true;
 }
@@ -362,7 +362,7 @@ bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) 
 bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     if (draw->CtlType != ODT_MENU)
         return false;
-    DrawMenuItem(draw);
+    DrawMenuItem(draw, systemImageList);
     *result = TRUE;
     return true;
 }
@@ -396,7 +396,7 @@ void SettingsWindow::OnDestroy() {
     RECT rect = WindowRect();
     store.WriteWindowPos(rect.left, rect.top);
     FreeLauncherMenu();
-    RemoveTrayIcon();
+    trayIcon.Remove();
     Application& app = Application::Instance();
     if (app.MainWindow() == hwnd_)
         app.SetMainWindow(nullptr);
