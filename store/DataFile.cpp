@@ -251,8 +251,10 @@ bool ItemStore::FindSameCopy(const std::string& base, std::string* name) {
     std::vector<unsigned char> copy;
     for (int n = 1; n <= kMaxKeptCopies; ++n) {
         std::string candidate = n == 1 ? base : base + "." + std::to_string(n);
+        // Copies take the first free name, so they stand without gaps
+        // unless the user removed some; the search ends at the first gap.
         if (!platform_->FileExists(candidate))
-            continue;
+            return false;
         if (platform_->ReadFileBytes(candidate, original.size() + 1, &copy) == ReadResult::Ok &&
             copy == original) {
             *name = candidate;
