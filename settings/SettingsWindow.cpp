@@ -323,6 +323,10 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
     case TVN_SELCHANGINGW:
         OnTreeSelChanging(info);
         break;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
+        OnTreeItemExpanding(info);
+        break;
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
         OnTreeItemExpanded(info);

@@ -119,6 +119,7 @@ private:
 
     // Views
     void OnTreeSelChanging(const NMTREEVIEWA* info);
+    void OnTreeItemExpanding(const NMTREEVIEWA* info);
     void OnTreeItemExpanded(const NMTREEVIEWA* info);
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
