@@ -63,7 +63,7 @@ protected:
     std::string existingFolder;
 };
 
-TEST_F(BrokenEntriesTest, OnlyFileEntriesThatCannotBeFoundAreBroken) {
+TEST_F(BrokenEntriesTest, OnlyFileEntriesWithNothingAtTheirPathAreBroken) {
     struct Case {
         const char* name;
         std::string path;
@@ -79,9 +79,11 @@ TEST_F(BrokenEntriesTest, OnlyFileEntriesThatCannotBeFoundAreBroken) {
         {"existing file", existingFile, KIND_FILE, true},
         {"missing file", folder.File("gone.exe"), KIND_FILE, false},
         {"folder", existingFolder, KIND_FILE, true},
-        {"folder with trailing backslash", existingFolder + "\\", KIND_FILE, false},
-        {"drive root", "C:\\", KIND_FILE, false},
-        {"wildcard matching a file", folder.File("pres*.exe"), KIND_FILE, true},
+        {"folder with trailing backslash", existingFolder + "\\", KIND_FILE, true},
+        {"drive root", "C:\\", KIND_FILE, true},
+        {"missing folder with trailing backslash", folder.File("gone") + "\\", KIND_FILE, false},
+        // Names no file: the shell cannot open it either.
+        {"wildcard matching a file", folder.File("pres*.exe"), KIND_FILE, false},
     };
     std::vector<std::string> kept;
     AddAndCommit([&] {
@@ -150,6 +152,21 @@ TEST_F(BrokenEntriesTest, ConfirmedRemovalWritesTheDataFileAtOnce) {
     EXPECT_EQ(run.messages[0].text, prompt);
     EXPECT_EQ(run.messages[0].promptContext, 0x30000u + IDS_CONFIRM_REMOVE_BROKEN);
     EXPECT_TRUE(dialog.RemovedEntries());
+}
+
+// A drive root and a folder named with its trailing backslash open fine:
+// the removal keeps them in both tables and in the data file.
+TEST_F(BrokenEntriesTest, ADriveRootAndAFolderWithTrailingBackslashStay) {
+    AddAndCommit([&] {
+        Add("Drive", "C:\\", KIND_FILE);
+        Add("Tools", existingFolder + "\\", KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    RemoveAndEnd(IDOK, IDOK);
+    const std::vector<std::string> kept{"Drive", "Tools"};
+    EXPECT_EQ(WorkingNames(store), kept);
+    EXPECT_EQ(CommittedNames(store), kept);
+    EXPECT_EQ(NamesInDataFile(), kept);
 }
 
 TEST_F(BrokenEntriesTest, TheDataFileIsWrittenEvenWhenNothingWasBroken) {
