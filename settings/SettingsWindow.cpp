@@ -351,6 +351,9 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_WINDOWPOSCHANGED:
         OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
         return false;
+    // The system's default dialog handling runs once the dialog procedure
+    // has returned. For WM_SIZE and WM_DESTROY it does nothing that these
+    // handlers rely on or that would undo them, so the order does not matter.
     case WM_SIZE:
         OnSize(static_cast<UINT>(wParam));
         return false;
