@@ -229,6 +229,19 @@ TEST_F(HelpTest, HelpFileIsTheProgramFileWithTheExtensionChm) {
         EXPECT_EQ(test[1], LauncherApp::ChmPathFor(test[0]));
 }
 
+// The extension goes, never a folder's dot; 表 ends in the byte 0x5C,
+// which must not count as a separator.
+TEST_F(HelpTest, DefaultHelpFileReplacesOnlyTheProgramFilesExtension) {
+    const char* cases[][2] = {
+        {"C:\\Tools\\Brindleway.exe", "C:\\Tools\\Brindleway.HLP"},
+        {"C:\\v1.2\\Brindleway", "C:\\v1.2\\Brindleway.HLP"},
+        {"C:\\機能\\Brindleway.exe", "C:\\機能\\Brindleway.HLP"},
+        {"C:\\Tools\\Brindleway.表", "C:\\Tools\\Brindleway.HLP"},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(test[1], Application::HelpPathFor(test[0])) << test[0];
+}
+
 TEST_F(HelpTest, F1InAPromptOpensItsMapId) {
     help.loadable = {SystemControl()};
     LauncherApp app;
