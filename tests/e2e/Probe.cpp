@@ -341,8 +341,10 @@ int Text(const char* anchor, const char* id) {
         std::printf("none\n");
         return 0;
     }
+    // GetWindowText reads only a caption for another process's window: the
+    // message reaches the control itself.
     char text[1024] = {};
-    GetWindowTextA(control, text, sizeof text);
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     std::printf("%s\n", text);
     return 0;
 }
