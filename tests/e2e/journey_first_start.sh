@@ -14,10 +14,12 @@ set -euo pipefail
 
 release=$1 probe=$2 marker=$3 prefix=$4 source=$5 build=${6:-}
 source "$(dirname "$0")/lib.sh"
-# A failure leaves a screenshot of the desktop as it was.
+# A failure leaves a screenshot and the list of windows as they were.
 fail() {
   screenshot journey-1-failure.png
   echo "FAIL: $*" >&2
+  echo "windows on the desktop:" >&2
+  probe windows | iconv -f CP932 -t UTF-8 >&2 || true
   exit 1
 }
 
@@ -94,7 +96,7 @@ choose_kind() { # POSITION
 }
 confirm_editor() {
   click_control 1026 1
-  wait_for 15 "the item editor to close (windows: $(probe windows | tr '\n' ';'))" editor_closed
+  wait_for 15 "the item editor to close" editor_closed
 }
 type_into() { # ANCHOR ID TEXT
   click_control "$1" "$2"
