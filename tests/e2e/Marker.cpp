@@ -11,10 +11,12 @@
 int main(int argc, char** argv) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string marker = path;
-    marker.erase(marker.find_last_of('\\') + 1);
-    marker += "marker.txt";
-    FILE* file = std::fopen(marker.c_str(), "w");
+    std::string folder = path;
+    folder.erase(folder.find_last_of('\\') + 1);
+    // Written under another name first: the test reads the marker as soon as
+    // it appears, so it must appear complete.
+    std::string partial = folder + "marker.tmp";
+    FILE* file = std::fopen(partial.c_str(), "w");
     if (!file)
         return 1;
     std::fputs("launched\n", file);
@@ -24,5 +26,6 @@ int main(int argc, char** argv) {
     GetCurrentDirectoryA(sizeof directory, directory);
     std::fprintf(file, "cwd: %s\n", directory);
     std::fclose(file);
-    return 0;
+    std::string marker = folder + "marker.txt";
+    return MoveFileExA(partial.c_str(), marker.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }

@@ -129,7 +129,7 @@ file_listed() { # NAME
 }
 # Double-clicks NAME in the dialog's list: a folder opens, a file is chosen.
 double_click_file() {
-  wait_for 15 "$1 in the Open dialog's list (rows: ${file_rows[*]:-none})" file_listed "$1"
+  wait_for 15 "$1 in the Open dialog's list" file_listed "$1"
   xdotool mousemove "$row_x" "$row_y" click --repeat 2 --delay 80 1
 }
 # Browse opens the Open dialog; a folder's path typed into the file name box
@@ -148,7 +148,7 @@ choose_kind 1
 confirm_editor
 
 step "add the program inside ツール, picked from the Open dialog's list with the mouse"
-wait_for 10 "ツール in the tree" [ "$(probe count 1000 1000)" = 2 ]
+wait_for 10 "ツール in the tree" count_is 1000 1000 2
 click_tree_row 1 1
 open_editor
 browse_to "$apps/program"
@@ -179,17 +179,21 @@ step "add a URL by pasting the whole address"
 open_editor
 type_into 1026 1004 "Brindleway web"
 choose_kind 2
+wait_for 10 "the URL row" text_is 1026 1022 URL
 paste_into 1026 1023 "$url"
 confirm_editor
 
 step "the filled window, before Apply"
-wait_for 10 "four entries at the top level" [ "$(probe count 1000 1001)" = 4 ]
+wait_for 10 "four entries at the top level" count_is 1000 1001 4
 screenshot settings-window.png
 
 step "Apply: the data file holds the five entries"
 [ ! -e "$data_file" ] || fail "the data file was written before Apply"
 click_control 1000 1011
-wait_for 15 "the data file" test -f "$data_file"
+# The data file is complete once the temporary file it is written through
+# has gone.
+data_written() { [ -f "$data_file" ] && [ ! -e "$run/~Brindleway.tmp" ]; }
+wait_for 15 "the data file" data_written
 table=$(data_records "$data_file") || fail "the data file could not be read: $table"
 echo "$table"
 expected="1 -1 0 ツール|
@@ -199,6 +203,5 @@ expected="1 -1 0 ツール|
 2 -1 4 Brindleway web|$url"
 [ "$table" = "$expected" ] || fail "the data file is not as expected:
 $expected"
-[ ! -e "$run/~Brindleway.tmp" ] || fail "the temporary file was left behind"
 
 echo "PASS"

@@ -157,3 +157,7 @@ for _ in range(count):
     print(f"{kind} {parent} {ident} {name}|{path}")
 PY
 }
+
+# Tests of a dialog control for polling: its text, its number of items.
+text_is() { [ "$(control_text "$1" "$2")" = "$3" ]; }
+count_is() { [ "$(probe count "$1" "$2")" = "$3" ]; }
