@@ -1,8 +1,7 @@
 // A launch target for the end-to-end test: leaves a marker file next to
-// itself, so the test can see that the launcher ran it. After the first line
-// the file names what it was given: "arg: " and each argument, then "cwd: "
-// and the working directory, so a document's or a URL's handler can be seen
-// to have received the right one.
+// itself, so the test can see that the launcher ran it. The arguments it
+// was given follow, one a line (a document or a URL handed over by the
+// shell, say), and last "cwd: " with the working directory it started in.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,7 +20,7 @@ int main(int argc, char** argv) {
         return 1;
     std::fputs("launched\n", file);
     for (int i = 1; i < argc; ++i)
-        std::fprintf(file, "arg: %s\n", argv[i]);
+        std::fprintf(file, "%s\n", argv[i]);
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof directory, directory);
     std::fprintf(file, "cwd: %s\n", directory);

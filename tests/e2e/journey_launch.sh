@@ -78,7 +78,7 @@ step "the document opens in the program registered for .bwdoc"
 choose_top_item 1
 wait_for 30 "the document's handler" marker_ran viewer
 got=$(recorded viewer)
-[ "$(sed -n 2p <<<"$got")" = "arg: $document" ] || fail "the document's handler recorded: $got"
+[ "$(sed -n 2p <<<"$got")" = "$document" ] || fail "the document's handler recorded: $got"
 
 step "the folder opens a window of its own"
 folder_window() { probe windows | iconv -f CP932 -t UTF-8 | grep -q '|.*共有'; }
@@ -90,6 +90,6 @@ step "the URL reaches the program registered for http"
 choose_top_item 3
 wait_for 30 "the URL's handler" marker_ran browser
 got=$(recorded browser)
-[ "$(sed -n 2p <<<"$got")" = "arg: $url" ] || fail "the URL's handler recorded: $got"
+[ "$(sed -n 2p <<<"$got")" = "$url" ] || fail "the URL's handler recorded: $got"
 
 echo "PASS"
