@@ -32,15 +32,16 @@ bool IsKnownKind(int kind) {
 } // namespace
 
 ItemEditorDialog::ItemEditorDialog()
-    : Dialog(IDD_ITEM_EDITOR), entry(EmptyLaunchEntry()),
-      nameEdit{IDC_EDITOR_NAME, kNameSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}} {
+    : Dialog(IDD_ITEM_EDITOR),
+      entry(EmptyLaunchEntry()), nameEdit{IDC_EDITOR_NAME, kNameSize - 1, {}},
+      pathEdit{IDC_EDITOR_PATH, kPathSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}} {
     entry.parent = kParentTopLevel;
 }
 
 BOOL ItemEditorDialog::OnInitDialog() {
     FillLists();
-    Edit(GetDlgItem(hwnd_, nameEdit.id)).SetLimit(static_cast<int>(nameEdit.maxBytes));
-    Edit(GetDlgItem(hwnd_, urlEdit.id)).SetLimit(static_cast<int>(urlEdit.maxBytes));
+    for (const LimitedEdit* edit : {&nameEdit, &pathEdit, &urlEdit})
+        Edit(GetDlgItem(hwnd_, edit->id)).SetLimit(static_cast<int>(edit->maxBytes));
     if (entry.id == kNoId) {
         KindList().Select(KIND_FILE);
         SchemeList().Select(0);
@@ -66,14 +67,14 @@ void ItemEditorDialog::ShowEntryForEditing() {
     switch (entry.kind) {
     case KIND_FILE:
         SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH,
-                        FittingText(FieldText(entry.path), kPathSize - 1).c_str());
+                        FittingText(FieldText(entry.path), pathEdit.maxBytes).c_str());
         break;
     case KIND_URL:
         ApplyKind();
         ShowUrl();
         break;
     case KIND_GROUP:
-        Item(IDC_EDITOR_BROWSE).Enable(false);
+        ApplyKind();
         break;
     default:
         break;
@@ -108,16 +109,20 @@ bool ItemEditorDialog::OnCommand(int id, int code, HWND) {
         ApplyKind();
         return true;
     }
-    if (code == EN_CHANGE && (id == nameEdit.id || id == urlEdit.id)) {
-        KeepWithinLimit(id == nameEdit.id ? nameEdit : urlEdit);
-        return true;
+    if (code == EN_CHANGE) {
+        for (LimitedEdit* edit : {&nameEdit, &pathEdit, &urlEdit})
+            if (id == edit->id) {
+                KeepWithinLimit(*edit);
+                return true;
+            }
     }
     return false;
 }
 
-// Shows the path row that fits the selected kind: the read-only path edit
-// with Browse, or the scheme list with the URL edit. Hidden controls keep
-// their texts, so switching back brings them back.
+// Shows the path row that fits the selected kind: the path edit with Browse,
+// or the scheme list with the URL edit. Hidden controls keep their texts, so
+// switching back brings them back. A group has no path: its path edit takes
+// no input and Browse is off, but a text already there stays.
 void ItemEditorDialog::ApplyKind() {
     int kind = KindList().Selection();
     if (!IsKnownKind(kind))
@@ -128,8 +133,10 @@ void ItemEditorDialog::ApplyKind() {
     Item(IDC_EDITOR_BROWSE).Show(url ? SW_HIDE : SW_SHOW);
     Item(IDC_EDITOR_SCHEME).Show(url ? SW_SHOW : SW_HIDE);
     Item(IDC_EDITOR_URL).Show(url ? SW_SHOW : SW_HIDE);
-    if (!url)
+    if (!url) {
         Item(IDC_EDITOR_BROWSE).Enable(kind == KIND_FILE);
+        Item(IDC_EDITOR_PATH).Send(EM_SETREADONLY, kind == KIND_GROUP);
+    }
 }
 
 void ItemEditorDialog::OnBrowse() {

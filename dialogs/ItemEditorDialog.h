@@ -37,8 +37,8 @@ protected:
     void OnOK() override;
 
 private:
-    // The texts of the two editable edits, each with the bytes its field
-    // holds, and the last text of each that fitted.
+    // The texts of the editable edits, each with the bytes its field holds,
+    // and the last text of each that fitted.
     struct LimitedEdit {
         int id;
         size_t maxBytes;
@@ -59,5 +59,6 @@ private:
 
     LaunchEntry entry;
     LimitedEdit nameEdit;
+    LimitedEdit pathEdit;
     LimitedEdit urlEdit;
 };
