@@ -5,14 +5,13 @@
 # a URL pasted whole, each through the item editor; Apply writes the data
 # file, which is read back.
 #
-#   journey_first_start.sh RELEASE PROBE_EXE MARKER_EXE PREFIX SOURCE_DIR [BUILD_DIR]
+#   journey_first_start.sh BUILD_DIR ZIP PROBE_EXE MARKER_EXE PREFIX SOURCE_DIR
 #
-# RELEASE is the release zip, built first with the build's `dist` target
-# when BUILD_DIR is given; or a folder holding Brindleway.exe and
-# Brindleway.chm, copied as they are.
+# ZIP is the release as users download it; the script has BUILD_DIR build
+# it with its `dist` target first, so the zip holds the program under test.
 set -euo pipefail
 
-release=$1 probe=$2 marker=$3 prefix=$4 source=$5 build=${6:-}
+build=$1 release=$2 probe=$3 marker=$4 prefix=$5 source=$6
 source "$(dirname "$0")/lib.sh"
 # A failure leaves a screenshot and the list of windows as they were.
 fail() {
@@ -24,23 +23,16 @@ fail() {
 }
 
 step "unpack the release into a fresh folder"
-if [[ "$release" == *.zip ]]; then
-  if [ -n "$build" ]; then
-    cmake --build "$build" --target dist >/dev/null || fail "the release zip could not be built"
-  fi
-  [ -f "$release" ] || fail "no release zip at $release"
-  mkdir -p "$work/download"
-  unzip -q "$release" -d "$work/download"
-  top=$(basename "$release" .zip)
-  run=$work/download/$top
-  listing=$(cd "$run" && ls | sort | tr '\n' ' ')
-  [ "$listing" = "Brindleway.chm Brindleway.exe LICENSE.txt readme.txt " ] \
-    || fail "the zip's folder $top holds: $listing"
-else
-  run=$work/download/Brindleway
-  mkdir -p "$run"
-  cp "$release/Brindleway.exe" "$release/Brindleway.chm" "$run/"
-fi
+cmake --build "$build" --target dist >/dev/null || fail "the release zip could not be built"
+[ -f "$release" ] || fail "no release zip at $release"
+mkdir -p "$work/download"
+unzip -q "$release" -d "$work/download"
+top=$(basename "$release" .zip)
+[ "$(ls "$work/download")" = "$top" ] || fail "the zip does not hold the one folder $top"
+run=$work/download/$top
+listing=$(cd "$run" && ls | sort | tr '\n' ' ')
+[ "$listing" = "Brindleway.chm Brindleway.exe LICENSE.txt readme.txt " ] \
+  || fail "the zip's folder $top holds: $listing"
 
 # What the user will add: a program, a document in a Japanese folder, a
 # folder, and a web address.
