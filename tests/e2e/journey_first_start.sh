@@ -186,7 +186,7 @@ click_control 1000 1011
 # has gone.
 data_written() { [ -f "$data_file" ] && [ ! -e "$run/~Brindleway.tmp" ]; }
 wait_for 15 "the data file" data_written
-table=$(data_records "$data_file") || fail "the data file could not be read: $table"
+table=$(data_records_with_paths "$data_file") || fail "the data file could not be read: $table"
 echo "$table"
 expected="1 -1 0 ツール|
 0 0 1 marker.exe|$(winpath "$apps/program")\\marker.exe

@@ -134,7 +134,7 @@ screenshot() {
 
 # The records of data file FILE as "kind parent id name|path", one a line,
 # after a check of its checksum; names and paths in UTF-8.
-data_records() {
+data_records_with_paths() {
   python3 - "$1" <<'PY'
 import struct, sys
 data = open(sys.argv[1], "rb").read()
