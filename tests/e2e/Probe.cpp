@@ -197,9 +197,9 @@ int Windows() {
 
 // Memory in another process, for the list view messages whose arguments
 // point at structures: the control reads and writes them in its own process.
-class RemoteMemory {
+class ListViewBuffer {
 public:
-    RemoteMemory(HWND window, size_t size) : size_(size) {
+    ListViewBuffer(HWND window, size_t size) : size_(size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         process_ =
@@ -208,14 +208,14 @@ public:
             base_ = static_cast<char*>(
                 VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
     }
-    ~RemoteMemory() {
+    ~ListViewBuffer() {
         if (base_)
             VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
         if (process_)
             CloseHandle(process_);
     }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    ListViewBuffer(const ListViewBuffer&) = delete;
+    ListViewBuffer& operator=(const ListViewBuffer&) = delete;
 
     explicit operator bool() const { return base_ != nullptr; }
     char* At(size_t offset) const { return base_ + offset; }
@@ -278,7 +278,7 @@ int Files() {
     }
     constexpr size_t kTextOffset = 256;
     constexpr size_t kTextSize = MAX_PATH;
-    RemoteMemory remote(list, kTextOffset + kTextSize);
+    ListViewBuffer remote(list, kTextOffset + kTextSize);
     if (!remote) {
         std::fprintf(stderr, "cannot reach the dialog's memory\n");
         return 1;
