@@ -195,11 +195,11 @@ int Windows() {
     return 0;
 }
 
-// Memory in another process, for the list view messages whose arguments
+// Memory in the process of a list view, for the messages whose arguments
 // point at structures: the control reads and writes them in its own process.
 class ListViewBuffer {
 public:
-    ListViewBuffer(HWND window, size_t size) : size_(size) {
+    ListViewBuffer(HWND window, size_t size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         process_ =
@@ -229,7 +229,6 @@ public:
 private:
     HANDLE process_ = nullptr;
     char* base_ = nullptr;
-    size_t size_;
 };
 
 struct ChildSearch {
