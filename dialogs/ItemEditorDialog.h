@@ -51,6 +51,7 @@ private:
     void ApplyKind();
     void OnBrowse();
     void KeepWithinLimit(LimitedEdit& edit);
+    void MoveSchemeToList();
     bool ComposeUrl();
     void Refuse(const char* message);
 
@@ -61,4 +62,6 @@ private:
     LimitedEdit nameEdit;
     LimitedEdit pathEdit;
     LimitedEdit urlEdit;
+    // Set while initialisation puts the held entry into the controls.
+    bool showingEntry = true;
 };

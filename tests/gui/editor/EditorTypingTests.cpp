@@ -51,6 +51,20 @@ void PressKeys(std::initializer_list<WORD> keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// Lets the dialog take the keys waiting in the queue, as its own loop does
+// (Tab moves the focus), so that what they did can be read. The loop is the
+// wide one, as the dialog's: the narrow one would hand a double-byte
+// character to the edit as two characters of one byte each.
+void TakeWaitingKeys(HWND dialog) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(dialog, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 void PutOnClipboard(const std::string& text) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
@@ -173,3 +187,77 @@ TEST(ItemEditorTyping, GroupPathEditTakesNoKeys) {
     EXPECT_STREQ(editor.Entry().path, "");
     EXPECT_EQ(editor.Entry().kind, KIND_GROUP);
 }
+
+// What a URL typed or pasted into the URL edit shows, with "http://"
+// selected before, and what OK stores.
+struct UrlInputCase {
+    const char* label;
+    bool pasted; // pasted with Ctrl+V, else typed key by key
+    std::string input;
+    int scheme; // the scheme list's selection afterwards
+    std::string shown;
+    std::string stored;
+};
+
+void PrintTo(const UrlInputCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class ItemEditorUrlInput : public testing::TestWithParam<UrlInputCase> {};
+
+TEST_P(ItemEditorUrlInput, ShowsAListedSchemeInTheListAndStoresTheUrlOnce) {
+    const UrlInputCase& c = GetParam();
+    if (c.pasted)
+        PutOnClipboard(c.input);
+    ItemEditorDialog editor;
+    int scheme = -2;
+    std::string shown;
+    TypedRun run = RunTyped(editor, [&](HWND dialog) {
+        ChooseListEntry(dialog, IDC_EDITOR_KIND, KIND_URL);
+        TypeText("サイト");
+        // Past the scheme list to the URL edit.
+        PressKeys({VK_TAB});
+        PressKeys({VK_TAB});
+        if (c.pasted)
+            PressKeys({VK_CONTROL, 'V'});
+        else
+            TypeText(c.input);
+        TakeWaitingKeys(dialog);
+        scheme =
+            static_cast<int>(SendDlgItemMessageA(dialog, IDC_EDITOR_SCHEME, CB_GETCURSEL, 0, 0));
+        shown = DialogItemText(dialog, IDC_EDITOR_URL);
+        PressKeys({VK_RETURN});
+    });
+    EXPECT_EQ(run.refusal, "");
+    ASSERT_EQ(run.result, IDOK);
+    EXPECT_EQ(scheme, c.scheme);
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(std::string(editor.Entry().path), c.stored);
+    EXPECT_EQ(editor.Entry().kind, KIND_URL);
+}
+
+const std::string kLongHttps = "https://" + std::string(251, 'w'); // 259 bytes
+
+INSTANTIATE_TEST_SUITE_P(
+    Urls, ItemEditorUrlInput,
+    testing::Values(UrlInputCase{"PastedHttps", true, "https://example.org/a?b=c", 1,
+                                 "example.org/a?b=c", "https://example.org/a?b=c"},
+                    UrlInputCase{"TypedHttps", false, "https://example.org/", 1, "example.org/",
+                                 "https://example.org/"},
+                    UrlInputCase{"PastedUpperCaseHttp", true, "HTTP://Example.org/", 0,
+                                 "Example.org/", "http://Example.org/"},
+                    UrlInputCase{"PastedMailto", true, "mailto:someone@example.org", 0,
+                                 "mailto:someone@example.org", "mailto:someone@example.org"},
+                    UrlInputCase{"PastedFtp", true, "ftp://files.example.org/", 0,
+                                 "ftp://files.example.org/", "ftp://files.example.org/"},
+                    // Split, the rest would read as a scheme of its own: kept whole.
+                    UrlInputCase{"PastedHttpWithPort", true, "http://localhost:8080/", 0,
+                                 "http://localhost:8080/", "http://localhost:8080/"},
+                    UrlInputCase{"PastedWithoutScheme", true, "example.org/", 0, "example.org/",
+                                 "http://example.org/"},
+                    // A scheme begins with a letter: an address with a port is no scheme.
+                    UrlInputCase{"PastedAddressWithPort", true, "192.168.0.1:8080/", 0,
+                                 "192.168.0.1:8080/", "http://192.168.0.1:8080/"},
+                    UrlInputCase{"PastedLongestHttps", true, kLongHttps, 1, kLongHttps.substr(8),
+                                 kLongHttps}),
+    [](const testing::TestParamInfo<UrlInputCase>& info) { return info.param.label; });
