@@ -63,6 +63,13 @@ def main():
             info.external_attr = 0o644 << 16
             archive.writestr(info, data)
     os.replace(partial, args.out)
+    # The folder keeps the zip of this version only. The zip itself is
+    # replaced in one step, so a reader never finds it missing or half made.
+    folder_path = os.path.dirname(os.path.abspath(args.out))
+    for other in os.listdir(folder_path):
+        if other.startswith("Brindleway-") and other.endswith(".zip") \
+                and other != os.path.basename(args.out):
+            os.remove(os.path.join(folder_path, other))
     print("make-dist: wrote " + args.out)
 
 
