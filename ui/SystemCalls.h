@@ -1,6 +1,7 @@
-// The shell, help and registry functions the program calls, in one table,
-// so tests can put recorders or failures in their place. The program always
-// uses the real functions.
+// The system functions whose failures or effects the program must handle but
+// a test cannot bring about for real (a mutex of an elevated copy, the
+// shell, help and registry), in one table, so tests can put recorders or
+// failures in their place. The program always uses the real functions.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,7 @@ struct SystemCalls {
     decltype(&RegCloseKey) regCloseKey = RegCloseKey;
     decltype(&RegSetValueExA) regSetValueEx = RegSetValueExA;
     decltype(&RegDeleteValueA) regDeleteValue = RegDeleteValueA;
+    decltype(&CreateMutexA) createMutex = CreateMutexA;
 };
 
 // The table in use; tests assign members and restore them afterwards.
