@@ -30,6 +30,10 @@ BOOL LauncherApp::InitInstance() {
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // The shell's icon lookup and its open functions need COM on the calling
+    // thread; without OLE1 DDE, as the shell asks of its callers.
+    SystemCalls& calls = System();
+    HRESULT com = calls.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SetPromptFunction(ShowStorePrompt);
 
     {
@@ -40,6 +44,8 @@ BOOL LauncherApp::InitInstance() {
         RunMessageLoop(window);
     }
     SetPromptFunction(nullptr);
+    if (SUCCEEDED(com))
+        calls.coUninitialize();
     return FALSE;
 }
 

@@ -1,5 +1,5 @@
 // The program's start and end as its entry point runs them: one copy at a
-// time.
+// time, and COM on the thread for the whole run.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -99,6 +99,65 @@ TEST(StartupTest, TheMutexGoesWithTheLastCopy) {
     ProgramRun second(folder.Path());
     second.Run();
     EXPECT_NE(nullptr, second.Window());
+}
+
+// What the program asked of COM, and what it had done by then.
+struct ComRecord {
+    HRESULT answer = S_OK;
+    std::vector<std::string> events;
+    ShellRecorder* shell = nullptr;
+};
+ComRecord* com = nullptr;
+
+HRESULT WINAPI RecordCoInitializeEx(LPVOID reserved, DWORD flags) {
+    std::string event = "CoInitializeEx " + std::to_string(flags);
+    if (reserved)
+        event += " reserved";
+    // The shell's functions need COM from the first icon on.
+    if (Application::Instance().MainWindow() || !com->shell->calls.empty())
+        event += " too late";
+    com->events.push_back(event);
+    return com->answer;
+}
+
+void WINAPI RecordCoUninitialize() {
+    std::string event = "CoUninitialize";
+    if (Application::Instance().MainWindow() || com->shell->Of("NIM_DELETE").empty())
+        event += " too early";
+    com->events.push_back(event);
+}
+
+TEST(StartupTest, ComIsApartmentThreadedForTheWholeRun) {
+    const std::string init =
+        "CoInitializeEx " + std::to_string(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    struct {
+        const char* title;
+        HRESULT answer;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"COM made here", S_OK, {init, "CoUninitialize"}},
+        {"COM there already", S_FALSE, {init, "CoUninitialize"}},
+        // Another threading model is in place: it was not this program's to
+        // start, so it is not this program's to end.
+        {"COM there in another model", RPC_E_CHANGED_MODE, {init}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.title);
+        TempFolder folder;
+        WriteSettingsFile(folder.Path(), Options{});
+        ShellRecorder shell;
+        ComRecord record;
+        record.answer = test.answer;
+        record.shell = &shell;
+        com = &record;
+        System().coInitializeEx = RecordCoInitializeEx;
+        System().coUninitialize = RecordCoUninitialize;
+        ProgramRun run(folder.Path());
+        run.Run();
+        EXPECT_NE(nullptr, run.Window());
+        EXPECT_EQ(test.expected, record.events);
+        com = nullptr;
+    }
 }
 
 } // namespace
