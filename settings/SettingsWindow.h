@@ -108,6 +108,7 @@ private:
     void SetUpViews();
     void GrayHelpCommands();
     void ReportLoadProblem();
+    void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
     void OnVisibilityChange(bool visible);
