@@ -1,11 +1,12 @@
 // A launch target for the end-to-end test: leaves a marker file next to
-// itself, so the test can see that the launcher ran it.
+// itself, so the test can see that the launcher ran it. The arguments it
+// was given follow, one a line (a URL handed over by the shell, say).
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-int main() {
+int main(int argc, char** argv) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
     std::string marker = path;
@@ -15,6 +16,10 @@ int main() {
     if (!file)
         return 1;
     std::fputs("launched\n", file);
+    for (int i = 1; i < argc; ++i) {
+        std::fputs(argv[i], file);
+        std::fputs("\n", file);
+    }
     std::fclose(file);
     return 0;
 }
