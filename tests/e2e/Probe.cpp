@@ -10,8 +10,8 @@
 //   e2e_probe workarea -> "L T R B"
 //   e2e_probe mutex    -> "running" or "gone"
 //   e2e_probe settings -> "visible|hidden normal|iconic enabled|disabled
-//                         L T R B" of the settings window (the dialog with
-//                         the group tree), or "none"
+//                         L T R B foreground|background" of the settings
+//                         window (the dialog with the group tree), or "none"
 //   e2e_probe list     -> the settings window's item list, a row a line:
 //                         "ROW L T R B SELECTED NAME<tab>PATH"
 //   e2e_probe tree     -> the group tree, an item a line in display order:
@@ -24,7 +24,8 @@
 //   e2e_probe toplevels -> every visible top-level window but the taskbar:
 //                         "CLASS<tab>TITLE", one a line
 //
-// Texts are printed in UTF-8. Rectangles are in screen coordinates.
+// Texts are printed in UTF-8, a control's line breaks as "\n". Rectangles
+// are in screen coordinates.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -195,7 +196,15 @@ std::string ControlText(HWND hwnd) {
     // An icon's static holds the icon's resource ordinal, not a text.
     if (text[0] == 0xFFFF)
         return "";
-    return Utf8(text);
+    // One control a line: line breaks in a text are written as "\n".
+    std::string out;
+    for (char c : Utf8(text)) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c != '\r')
+            out += c;
+    }
+    return out;
 }
 
 // Memory in the process that owns a window: list and tree views answer
@@ -265,7 +274,7 @@ int Settings() {
                 IsIconic(window) ? "iconic" : "normal",
                 IsWindowEnabled(window) ? "enabled" : "disabled");
     PrintRect(rect);
-    std::printf("\n");
+    std::printf(" %s\n", GetForegroundWindow() == window ? "foreground" : "background");
     return 0;
 }
 

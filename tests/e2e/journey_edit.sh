@@ -11,6 +11,7 @@ set -euo pipefail
 
 program=$1 probe=$2 seed=$3 marker=$4 prefix=$5 source=$6
 source "$(dirname "$0")/lib.sh"
+failure_shot=journey-3-failure.png
 
 readonly tools=ツール company="Brindleway & Co." marker_name=マーカー gone=消えたプログラム \
   windows="Windows フォルダ" drive="C ドライブ"

@@ -15,7 +15,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A script that names `failure_shot` leaves that screenshot of the desktop
+# as it was when it failed (when BRINDLEWAY_SHOT_DIR is set).
+failure_shot=""
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -n "$failure_shot" ] && [ -n "${BRINDLEWAY_SHOT_DIR:-}" ]; then
+    mkdir -p "$BRINDLEWAY_SHOT_DIR"
+    import -window root "$BRINDLEWAY_SHOT_DIR/$failure_shot" 2>/dev/null || true
+  fi
+  exit 1
+}
 step() { echo "--- $*"; }
 
 # A display of our own, the size of the Wine desktop.
@@ -89,7 +99,16 @@ settings_state() { probe settings; }
 settings_in_state() { [[ "$(settings_state)" == "$1 "* ]]; }
 settings_l=0 settings_t=0 settings_r=0 settings_b=0
 read_settings_rect() {
-  read -r _ _ _ settings_l settings_t settings_r settings_b < <(settings_state)
+  read -r _ _ _ settings_l settings_t settings_r settings_b _ < <(settings_state)
+}
+settings_in_foreground() { [[ "$(settings_state)" == *" foreground" ]]; }
+# A click on the caption brings the window to the foreground, as the user
+# does before using it after another program had the focus.
+bring_settings_forward() {
+  settings_in_foreground && return 0
+  read_settings_rect
+  xdotool mousemove $(((settings_l + settings_r) / 2)) $((settings_t + 12)) click 1
+  wait_for 10 "the settings window in the foreground" settings_in_foreground
 }
 
 # The tray icon is the first in the notification area: the rightmost cell
@@ -157,6 +176,7 @@ system_menu_command() {
 #   menu_bar_command POPUP KEY   (POPUP 0 "設定(&S)", 1 "ツール(&Ｔ)", 2 "ヘルプ(&H)")
 menu_bar_command() {
   local popup=$1 key=$2 i
+  bring_settings_forward
   read_settings_rect
   xdotool mousemove $((settings_l + 20)) $((settings_t + 32)) click 1
   wait_for 10 "the menu 設定(&S)" one_menu_shown
