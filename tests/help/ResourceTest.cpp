@@ -106,8 +106,8 @@ const ExpectedDialog kItemEditor{
     {
         {IDC_EDITOR_NAME, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL, kEditBits, 10, 15, 185,
          12},
-        {IDC_EDITOR_PATH, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY, kEditBits,
-         10, 55, 185, 12},
+        {IDC_EDITOR_PATH, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL, kEditBits, 10, 55, 185,
+         12},
         {IDC_EDITOR_BROWSE, "Button", "参照(&B)...", V | T | BS_PUSHBUTTON, kButtonBits, 200, 54,
          50, 13},
         {IDC_EDITOR_SCHEME, "ComboBox", "", T | CBS_DROPDOWNLIST | WS_VSCROLL, kComboBits, 10, 55,
