@@ -20,13 +20,11 @@ readonly tools=ツール company="Brindleway & Co." marker_name=マーカー gon
 # name is selected, so End and a suffix give the new name.
 rename_in_editor() {
   local name=$1 suffix=$2
-  wait_for 15 "the item editor" dialog_shown 編集
-  dialog_control 編集 1004 || fail "the item editor has no name field"
+  wait_for 15 "the item editor's name field" dialog_control 編集 1004
   [ "$ctl_text" = "$name" ] || fail "the item editor shows [$ctl_text], not the entry [$name]"
   xdotool key End
   xdotool type --delay 40 -- "$suffix"
   xdotool key Return
-  wait_for 15 "the item editor to close" dialog_gone 編集
 }
 expect_list() {
   wait_for 10 "the list to read $1 (it reads $(list_rows))" list_is "$1"

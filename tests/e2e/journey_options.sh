@@ -48,8 +48,7 @@ set_box() {
 # box 13 pixels and the minimise box 48 pixels left of the window's right
 # edge, 12 pixels below its top.
 click_caption_button() {
-  bring_settings_forward
-  read_settings_rect
+  bring_settings_forward always
   local x
   case $1 in
     minimise) x=$((settings_r - 48)) ;;
@@ -77,6 +76,16 @@ launch_marker_with() {
   open_tray_menu "$1"
   xdotool mousemove $((menu_l + 40)) $((menu_t + menu_border + 2 * item_height + item_height / 2)) click 1
   wait_for 30 "the marker program to run" test -f "$run/marker.txt"
+  # Its end may move the focus: the next click must come after it.
+  wait_for 30 "the marker program to end" marker_ended
+}
+marker_ended() {
+  local pid
+  for pid in $(pgrep -f 'marker\.exe'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+      return 1
+    fi
+  done
 }
 
 step "start with the seeded table and no settings file: the window is shown"

@@ -97,16 +97,19 @@ screenshot_as() {
 # its rectangle, or "none".
 settings_state() { probe settings; }
 settings_in_state() { [[ "$(settings_state)" == "$1 "* ]]; }
-settings_l=0 settings_t=0 settings_r=0 settings_b=0
+settings_l=0 settings_t=0 settings_r=0 settings_b=0 settings_focus=""
 read_settings_rect() {
-  read -r _ _ _ settings_l settings_t settings_r settings_b _ < <(settings_state)
+  read -r _ _ _ settings_l settings_t settings_r settings_b settings_focus < <(settings_state)
 }
 settings_in_foreground() { [[ "$(settings_state)" == *" foreground" ]]; }
 # A click on the caption brings the window to the foreground, as the user
-# does before using it after another program had the focus.
+# does before using it after another program had the focus (with "always",
+# also when the window seems to have it: a program started from the tray
+# may have taken the keyboard for a moment). The window's rectangle is read
+# on the way.
 bring_settings_forward() {
-  settings_in_foreground && return 0
   read_settings_rect
+  [ "$settings_focus" != foreground ] || [ "${1:-}" = always ] || return 0
   xdotool mousemove $(((settings_l + settings_r) / 2)) $((settings_t + 12)) click 1
   wait_for 10 "the settings window in the foreground" settings_in_foreground
 }
@@ -174,10 +177,10 @@ system_menu_command() {
 # with a click, the popups to its right with the arrow key, and an item is
 # chosen by its mnemonic, as a user who knows the menu does.
 #   menu_bar_command POPUP KEY   (POPUP 0 "設定(&S)", 1 "ツール(&Ｔ)", 2 "ヘルプ(&H)")
+# The command's result is for the caller to wait for.
 menu_bar_command() {
   local popup=$1 key=$2 i
   bring_settings_forward
-  read_settings_rect
   xdotool mousemove $((settings_l + 20)) $((settings_t + 32)) click 1
   wait_for 10 "the menu 設定(&S)" one_menu_shown
   local first_l=$menu_l
@@ -187,7 +190,6 @@ menu_bar_command() {
     first_l=$menu_l
   done
   xdotool key "$key"
-  wait_for 10 "the menu bar's popup to close" no_menu_shown
 }
 menu_right_of() { one_menu_shown && [ "$menu_l" -gt "$1" ]; }
 
@@ -247,7 +249,8 @@ list_rows() {
   } END { print out }'
 }
 list_is() { [ "$(list_rows)" = "$1" ]; }
-# Clicks the list row with that name.
+# Clicks the list row with that name. The input that follows reaches the
+# program after the click, so it works on the row selected.
 click_list_row() {
   local row l t r b
   read -r row l t r b _ < <(probe list | awk -v want="$1" '{
@@ -256,9 +259,7 @@ click_list_row() {
     if (line == want) { print; exit } }')
   [ -n "${row:-}" ] || fail "no row $1 in the list ($(list_rows))"
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
-  wait_for 10 "the row $1 to be selected" list_row_selected "$1"
 }
-list_row_selected() { [[ "|$(list_rows)|" == *"|$1*|"* ]]; }
 
 # The data file's records as "kind parent id name", one a line, after a
 # check of its checksum.
