@@ -1,6 +1,8 @@
 // A launch target for the end-to-end test: leaves a marker file next to
 // itself, so the test can see that the launcher ran it. The arguments it
-// was given follow, one a line (a URL handed over by the shell, say).
+// was given follow, one a line (a URL handed over by the shell, say). It is
+// built as a windowed program: a console program gets a console of its own
+// in the Wine desktop, which takes the focus from the settings window.
 #include <windows.h>
 
 #include <cstdio>

@@ -228,6 +228,17 @@ click_check_box() {
   xdotool mousemove $((ctl_l + 6)) $(((ctl_t + ctl_b) / 2)) click 1
 }
 check_is() { dialog_control "$1" "$2" && [ "$ctl_check" = "$3" ]; }
+# The check states of the controls IDs of the dialog TITLE, read at once:
+# "ID=CHECK" each, in the order given.
+#   check_states TITLE ID...
+check_states() {
+  local title=$1
+  shift
+  probe dialog "$title" | awk -v ids="$*" '
+    NR > 1 { state[$1] = $6 }
+    END { n = split(ids, list, " "); for (i = 1; i <= n; i++)
+            printf "%s%s=%s", (i > 1 ? " " : ""), list[i], state[list[i]]; print "" }'
+}
 # The settings window's caption is the program's name, as is that of every
 # message box the program shows: while one is open, the window is disabled
 # and the probe finds the message box.
