@@ -173,23 +173,41 @@ system_menu_command() {
   wait_for 10 "the system menu to close" no_menu_shown
 }
 
-# The menu bar under the settings window's caption: "設定(&S)" is opened
-# with a click, the popups to its right with the arrow key, and an item is
-# chosen by its mnemonic, as a user who knows the menu does.
-#   menu_bar_command POPUP KEY   (POPUP 0 "設定(&S)", 1 "ツール(&Ｔ)", 2 "ヘルプ(&H)")
+# The menu bar under the settings window's caption, used with the mouse:
+# a click on the title "設定(&S)" opens its menu, and moving to another
+# title while it is open opens that one instead. Measured in the prefix the
+# tests use: the titles' middles 20 and 86 pixels from the window's left
+# edge, and "ヘルプ(&H)" 36 pixels from its right edge. An item is named by its mnemonic; the
+# layouts give the items and separators ("-") of each popup, top down.
+readonly -a menu_bar_layouts=("o c - x" "i e d - u w - o" "c s i - a")
 # The command's result is for the caller to wait for.
+#   menu_bar_command POPUP KEY   (POPUP 0 "設定(&S)", 1 "ツール(&Ｔ)", 2 "ヘルプ(&H)")
 menu_bar_command() {
-  local popup=$1 key=$2 i
+  local popup=$1 key=$2 y item found=0
   bring_settings_forward
-  xdotool mousemove $((settings_l + 20)) $((settings_t + 32)) click 1
+  local bar_y=$((settings_t + 32))
+  xdotool mousemove $((settings_l + 20)) "$bar_y" click 1
   wait_for 10 "the menu 設定(&S)" one_menu_shown
   local first_l=$menu_l
-  for ((i = 0; i < popup; i++)); do
-    xdotool key Right
-    wait_for 10 "the next popup of the menu bar" menu_right_of "$first_l"
-    first_l=$menu_l
+  if [ "$popup" -eq 1 ]; then
+    xdotool mousemove $((settings_l + 86)) "$bar_y"
+  elif [ "$popup" -eq 2 ]; then
+    xdotool mousemove $((settings_r - 36)) "$bar_y"
+  fi
+  [ "$popup" -eq 0 ] || wait_for 10 "the popup $popup of the menu bar" menu_right_of "$first_l"
+  y=$((menu_t + menu_border))
+  for item in ${menu_bar_layouts[$popup]}; do
+    if [ "$item" = - ]; then
+      y=$((y + menu_separator))
+    elif [ "$item" = "$key" ]; then
+      found=1
+      break
+    else
+      y=$((y + menu_text_item))
+    fi
   done
-  xdotool key "$key"
+  [ "$found" -eq 1 ] || fail "the popup $popup of the menu bar has no item $key"
+  xdotool mousemove $((menu_l + 40)) $((y + menu_text_item / 2)) click 1
 }
 menu_right_of() { one_menu_shown && [ "$menu_l" -gt "$1" ]; }
 
