@@ -95,6 +95,26 @@ TEST_F(LifecycleTest, ANegativeCoordinateCentresTheWindow) {
     }
 }
 
+// A position saved on a monitor that has since gone would put the window
+// where nobody can see it; one that still touches a monitor is kept.
+TEST_F(LifecycleTest, APositionOnNoMonitorCentresTheWindow) {
+    RECT screen{0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    for (POINT saved :
+         {POINT{5000, 5000}, POINT{screen.right + 10, 20}, POINT{20, screen.bottom}}) {
+        SCOPED_TRACE(std::to_string(saved.x) + "," + std::to_string(saved.y));
+        window.reset(); // its end stores its own position
+        WriteOptions(Shown(), saved.x, saved.y);
+        Open();
+        ExpectCentred(Handle());
+    }
+    window.reset();
+    POINT partly{screen.right - 40, screen.bottom - 30};
+    WriteOptions(Shown(), partly.x, partly.y);
+    SettingsWindow& w = Open();
+    EXPECT_EQ(partly.x, w.WindowRect().left);
+    EXPECT_EQ(partly.y, w.WindowRect().top);
+}
+
 TEST_F(LifecycleTest, HelpCommandsAreGrayedAndTheVersionCommandIsNot) {
     WriteOptions();
     Open();
