@@ -52,14 +52,16 @@ void PressKeys(std::initializer_list<WORD> keys) {
 }
 
 // Lets the dialog take the keys waiting in the queue, as its own loop does
-// (Tab moves the focus), so that what they did can be read.
+// (Tab moves the focus), so that what they did can be read. The loop is the
+// wide one, as the dialog's: the narrow one would hand a double-byte
+// character to the edit as two characters of one byte each.
 void TakeWaitingKeys(HWND dialog) {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (IsDialogMessageA(dialog, &msg))
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageW(dialog, &msg))
             continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
