@@ -14,8 +14,6 @@
 //                         window (the dialog with the group tree), or "none"
 //   e2e_probe list     -> the settings window's item list, a row a line:
 //                         "ROW L T R B SELECTED NAME<tab>PATH"
-//   e2e_probe tree     -> the group tree, an item a line in display order:
-//                         "DEPTH L T R B SELECTED EXPANDED TEXT"
 //   e2e_probe dialog TITLE
 //                      -> the visible, enabled dialog with that caption:
 //                         "L T R B" on the first line, then a line per
@@ -207,11 +205,11 @@ std::string ControlText(HWND hwnd) {
     return out;
 }
 
-// Memory in the process that owns a window: list and tree views answer
+// Memory in the process that owns a window: a list view answers
 // through structures that must lie in their own process.
 class RemoteMemory {
 public:
-    RemoteMemory(HWND owner, size_t size) : size_(size) {
+    RemoteMemory(HWND owner, size_t size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(owner, &pid);
         process_ =
@@ -241,7 +239,6 @@ public:
 private:
     HANDLE process_ = nullptr;
     void* base_ = nullptr;
-    size_t size_;
 };
 
 BOOL CALLBACK FindDialogWithHidden(HWND hwnd, LPARAM param) {
@@ -315,59 +312,6 @@ int List() {
         std::printf(" %d %s\t%s\n", (state & LVIS_SELECTED) ? 1 : 0, texts[0].c_str(),
                     texts[1].c_str());
     }
-    return 0;
-}
-
-void PrintTreeItems(HWND tree, const RemoteMemory& memory, HTREEITEM item, int depth) {
-    constexpr size_t kTextOffset = 256;
-    constexpr int kTextChars = 256;
-    for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
-                                                                 reinterpret_cast<LPARAM>(item)))) {
-        TVITEMW info{};
-        info.mask = TVIF_TEXT | TVIF_STATE;
-        info.hItem = item;
-        info.stateMask = TVIS_SELECTED | TVIS_EXPANDED;
-        info.pszText = reinterpret_cast<wchar_t*>(memory.At(kTextOffset));
-        info.cchTextMax = kTextChars;
-        memory.Write(0, &info, sizeof info);
-        SendMessageW(tree, TVM_GETITEMW, 0, memory.Param());
-        memory.Read(0, &info, sizeof info);
-        wchar_t text[kTextChars] = {};
-        memory.Read(kTextOffset, text, sizeof text);
-        text[kTextChars - 1] = L'\0';
-
-        // The item goes in where the rectangle comes back.
-        memory.Write(0, &item, sizeof item);
-        RECT rect{};
-        bool shown = SendMessageW(tree, TVM_GETITEMRECT, TRUE, memory.Param()) != 0;
-        memory.Read(0, &rect, sizeof rect);
-        if (!shown)
-            rect = RECT{};
-        else
-            MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-        std::printf("%d ", depth);
-        PrintRect(rect);
-        std::printf(" %d %d %s\n", (info.state & TVIS_SELECTED) ? 1 : 0,
-                    (info.state & TVIS_EXPANDED) ? 1 : 0, Utf8(text).c_str());
-        if (info.state & TVIS_EXPANDED)
-            PrintTreeItems(tree, memory,
-                           reinterpret_cast<HTREEITEM>(SendMessageW(
-                               tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
-                           depth + 1);
-    }
-}
-
-int Tree() {
-    HWND window = SettingsDialog();
-    HWND tree = window ? GetDlgItem(window, 1000) : nullptr;
-    if (!tree)
-        return 1;
-    RemoteMemory memory(tree, 1024);
-    if (!memory.Ok())
-        return 1;
-    PrintTreeItems(tree, memory,
-                   reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)),
-                   0);
     return 0;
 }
 
@@ -450,8 +394,6 @@ int main(int argc, char** argv) {
         return Settings();
     if (std::strcmp(what, "list") == 0)
         return List();
-    if (std::strcmp(what, "tree") == 0)
-        return Tree();
     if (std::strcmp(what, "dialog") == 0 && argc == 3) {
         // The caption as typed, in Unicode: the ANSI arguments could not
         // carry every character.
@@ -464,6 +406,6 @@ int main(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: e2e_probe window|menu|menus|tray|workarea|mutex|control ANCHOR ID|settings|list|\n"
-        "       tree|dialog TITLE|toplevels\n");
+        "       dialog TITLE|toplevels\n");
     return 2;
 }
