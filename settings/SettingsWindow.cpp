@@ -91,7 +91,6 @@ BOOL SettingsWindow::OnInitDialog() {
     BindControls();
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
-    accelTable = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     store.LoadData();
     store.SetCopyKeptNotice([this](const std::string& copy) { ReportCopyKept(copy); });
     firstRun = store.ReadOptions() == 0;
@@ -475,13 +474,4 @@ bool SettingsWindow::OnPaint() {
     DrawIcon(dc, x, y, appIcon);
     EndPaint(hwnd_, &paint);
     return true;
-}
-
-// The window's shortcuts first, then the dialog's keyboard navigation. The
-// program's own message loop translates the shortcuts itself and offers no
-// navigation; a host that pre-translates for the window uses this.
-bool SettingsWindow::PreTranslateMessage(MSG* msg) {
-    if (accelTable && TranslateAcceleratorA(hwnd_, accelTable, msg))
-        return true;
-    return IsDialogMessageA(hwnd_, msg) != 0;
 }
