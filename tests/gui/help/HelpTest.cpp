@@ -145,6 +145,33 @@ TEST_F(HelpTest, WithoutARegisteredControlOnlyTheSystemFolderIsSearched) {
     }
 }
 
+TEST_F(HelpTest, ARegisteredPathIsLoadedOnlyWhenItIsAFullPath) {
+    struct {
+        const char* registered;
+        bool loaded;
+    } cases[] = {
+        {"C:\\Windows\\system32\\hhctrl.ocx", true},
+        {"c:/windows/system32/hhctrl.ocx", true},
+        {"\\\\server\\share\\hhctrl.ocx", true},
+        {"hhctrl.ocx", false},
+        {"help\\hhctrl.ocx", false},
+        {"..\\hhctrl.ocx", false},
+        {"\\Windows\\hhctrl.ocx", false}, // on whatever drive is current
+        {"C:hhctrl.ocx", false},          // in that drive's current folder
+        {"%SystemRoot%\\system32\\hhctrl.ocx", false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.registered);
+        html_help_loader::Reset();
+        help = FakeHelp{};
+        help.registeredPath = test.registered;
+        help.loadable = {test.registered, SystemControl()};
+        EXPECT_NE(nullptr, CallHtmlHelp(nullptr, "a.chm", HH_DISPLAY_TOC, 0));
+        std::string expected = test.loaded ? test.registered : SystemControl();
+        EXPECT_EQ(std::vector<std::string>{expected}, help.loads);
+    }
+}
+
 TEST_F(HelpTest, TheControlIsLoadedOnceAndTheRequestPassesUnchanged) {
     help.loadable = {SystemControl()};
     HWND caller = reinterpret_cast<HWND>(0x99);
