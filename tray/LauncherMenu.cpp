@@ -2,6 +2,7 @@
 // and the system menu with the fixed commands and the shell-folder shortcuts.
 #include "resource.h"
 #include "settings/SettingsWindow.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ UINT LaunchCommand(const LaunchEntry& entry) {
 
 void SettingsWindow::RebuildLauncherMenu() {
     FreeLauncherMenu();
-    launcherMenu.Create();
+    launcherMenu.Attach(System().createPopupMenu());
     AppendGroupEntries(launcherMenu.Handle(), 0, kParentTopLevel);
 }
 
@@ -77,10 +78,10 @@ void SettingsWindow::AppendGroup(HMENU menu, int index, const LaunchEntry& group
 }
 
 // Destroying the launcher menu destroys every submenu attached below it; the
-// pool then frees the records the items pointed to.
+// pool frees the records the items pointed to. The pool is cleared even when
+// there is no menu: a build whose menu could not be made still filled it,
+// and what it holds would be missing from every later build.
 void SettingsWindow::FreeLauncherMenu() {
-    if (!launcherMenu)
-        return;
     pool.Clear();
     launcherMenu.Destroy();
 }

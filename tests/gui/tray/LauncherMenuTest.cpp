@@ -176,6 +176,39 @@ TEST_F(LauncherMenuTest, ApplyRebuildsTheMenuFromTheNewCommittedTable) {
     EXPECT_EQ("new#0", Describe(w.LauncherMenuHandle()));
 }
 
+HMENU WINAPI NoMenu() {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+TEST_F(LauncherMenuTest, AMenuThatCouldNotBeMadeLosesNoEntriesAtTheNextBuild) {
+    // Enough entries that what one build leaves in the pool would crowd out
+    // most of the next build's.
+    std::vector<std::string> names;
+    std::vector<EntryRow> entries;
+    for (int i = 0; i < 200; ++i)
+        names.push_back("E" + std::to_string(i));
+    for (const std::string& name : names)
+        entries.push_back({name.c_str(), KIND_URL, -1, "https://example.org/"});
+    WriteDataFile(folder.Path(), entries);
+    Options shown{};
+    shown.opt1 = 1;
+    WriteOptions(shown);
+    SettingsWindow& w = Open();
+    ASSERT_EQ(200, GetMenuItemCount(w.LauncherMenuHandle()));
+
+    System().createPopupMenu = NoMenu;
+    w.RebuildLauncherMenu();
+    System().createPopupMenu = CreatePopupMenu;
+    EXPECT_EQ(nullptr, w.LauncherMenuHandle());
+
+    // The next Apply builds the whole menu again.
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    HMENU menu = w.LauncherMenuHandle();
+    ASSERT_EQ(200, GetMenuItemCount(menu));
+    EXPECT_EQ("E199", DataOf(ItemInfo(menu, 199))->text);
+}
+
 // "text" per item, "-" per separator; "*" marks the default item, "!" a
 // grayed one, "@id" follows every command.
 std::string DescribeSystemMenu(HMENU menu) {
