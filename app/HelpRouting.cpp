@@ -1,6 +1,6 @@
 #include "app/HelpRouting.h"
 
-#include "app/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 
 namespace {
 constexpr DWORD kPromptContextBits = 0x30000;

@@ -6,6 +6,7 @@
 
 #include "resource.h"
 #include "settings/EntryLookup.h"
+#include "ui/ShellIcons.h"
 
 namespace {
 
@@ -16,25 +17,17 @@ constexpr int kEditCommandMenuItems[] = {ID_TOOLS_EDIT, ID_TOOLS_DELETE, ID_TOOL
                                          ID_TOOLS_DOWN};
 constexpr int kEditCommandButtons[] = {IDC_EDIT, IDC_DELETE, IDC_UP, IDC_DOWN};
 
-int SmallIconOf(const char* path, DWORD attributes, UINT flags) {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(path, attributes, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags))
-        return -1;
-    return info.iIcon;
-}
-
 // The icon of the file itself; for a path the shell cannot resolve (a
 // missing file), the icon of a plain file of that name, by its extension.
 int FileIconIndex(const char* path) {
-    int index = SmallIconOf(path, 0, 0);
+    int index = SmallIconIndex(path);
     if (index < 0)
-        index = SmallIconOf(path, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+        index = SmallIconIndex(path, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
     return index < 0 ? I_IMAGENONE : index;
 }
 
 int UrlIconIndex() {
-    int index = SmallIconOf(".url", 0, SHGFI_USEFILEATTRIBUTES);
+    int index = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
     return index < 0 ? I_IMAGENONE : index;
 }
 

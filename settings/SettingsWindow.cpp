@@ -5,11 +5,13 @@
 
 #include <string>
 
-#include "app/HtmlHelp.h"
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
+#include "tray/OwnerDraw.h"
 #include "ui/Application.h"
+#include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
+#include "ui/ShellIcons.h"
 
 namespace {
 
@@ -32,13 +34,6 @@ static_assert(sizeof(HelpSearchQuery) == 32);
 
 HINSTANCE Module() {
     return GetModuleHandleA(nullptr);
-}
-
-int SmallIconIndex(const char* path, DWORD attributes, UINT flags) {
-    SHFILEINFOA info{};
-    SHGetFileInfoA(path, attributes, &info, sizeof info,
-                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags);
-    return info.iIcon;
 }
 
 LPITEMIDLIST SpecialFolder(int csidl) {
@@ -68,7 +63,6 @@ SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
 
 SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
     appIcon = LoadIconA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY));
-    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 }
 
 // The window goes first, while everything its destruction uses still exists.
@@ -100,8 +94,8 @@ BOOL SettingsWindow::OnInitDialog() {
     SetUpViews();
     RebuildSystemMenu();
     RebuildLauncherMenu();
-    FillTrayIconData();
-    AddTrayIcon();
+    trayIcon.Fill(hwnd_, appIcon);
+    trayIcon.Add();
     if (store.GetOptions()->opt1 || firstRun)
         Show(SW_SHOW);
     GrayHelpCommands();
@@ -136,20 +130,13 @@ void SettingsWindow::PlaceWindow() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The shell's small system image list is borrowed for the whole run; the
-// icon that comes with the question is not needed.
+// The shell's small system image list is borrowed for the whole run.
 void SettingsWindow::LoadShellIcons() {
-    SHFILEINFOA info{};
-    auto list = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoA("", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                       SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON));
-    if (info.hIcon)
-        DestroyIcon(info.hIcon);
-    systemImageList.Attach(list);
+    systemImageList.Attach(SmallSystemImageList());
 
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
-    programIconIndex = SmallIconIndex(program, 0, 0);
+    programIconIndex = SmallIconIndex(program);
     folderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
     openFolderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON);
 
@@ -398,7 +385,7 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
 bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) {
     if (measure->CtlType != ODT_MENU)
         return false;
-    MeasureMenuItem(measure);
+    MeasureMenuItem(hwnd_, measure);
     *result = TRUE;
     return true;
 }
@@ -406,7 +393,7 @@ bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) 
 bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     if (draw->CtlType != ODT_MENU)
         return false;
-    DrawMenuItem(draw);
+    DrawMenuItem(draw, systemImageList);
     *result = TRUE;
     return true;
 }
@@ -455,7 +442,7 @@ void SettingsWindow::OnDestroy() {
     RECT rect = WindowRect();
     store.WriteWindowPos(rect.left, rect.top);
     FreeLauncherMenu();
-    RemoveTrayIcon();
+    trayIcon.Remove();
     Application& app = Application::Instance();
     if (app.MainWindow() == hwnd_)
         app.SetMainWindow(nullptr);

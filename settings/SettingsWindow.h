@@ -9,20 +9,18 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <span>
 #include <string>
 
 #include "settings/DragTreeCtrl.h"
 #include "store/ItemStore.h"
-#include "tray/MenuItemPool.h"
+#include "tray/LauncherMenu.h"
+#include "tray/SystemMenu.h"
+#include "tray/TrayIcon.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 #include "ui/ImageList.h"
 #include "ui/Menu.h"
-
-// The tray icon's callback message.
-constexpr UINT WM_TRAYNOTIFY = WM_APP + 1;
-// Launcher menu commands are this plus the entry's id.
-constexpr UINT LaunchCommandBase = 0x8200;
 
 class SettingsWindow : public Dialog {
 public:
@@ -46,7 +44,7 @@ public:
     int EntryIndexOfRow(int row);
     void EnableEditCommands(bool enable);
 
-    // Tray menus
+    // Tray menus: the window owns them and builds them from its store
     void RebuildLauncherMenu();
     void AppendGroupEntries(HMENU menu, int startIndex, int parentId);
     void FreeLauncherMenu();
@@ -57,13 +55,12 @@ public:
     // Commits the working table, writes the data file, rebuilds the menu.
     void ApplyChanges();
 
-    // For tests and the tray code: what the window holds.
+    // For tests: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
     HMENU SystemMenuHandle() const { return systemMenu.Handle(); }
     ListView ItemList() const { return itemList; }
     TreeView GroupTree() const { return groupTree.Tree(); }
     DragTreeCtrl& GroupTreeCtrl() { return groupTree; }
-    const NOTIFYICONDATAA& TrayIconData() const { return trayIconData; }
     const ImageListRef& SystemImageList() const { return systemImageList; }
     bool FirstRun() const { return firstRun; }
     int ProgramIconIndex() const { return programIconIndex; }
@@ -81,21 +78,11 @@ protected:
 
 private:
     // Tray icon and tray commands
-    void FillTrayIconData();
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    void TrackMenu(HMENU menu, int x, int y);
-    bool LaunchEntryOfCommand(UINT id);
-    void AppendGroup(HMENU menu, int index, const LaunchEntry& group, MenuItemData* data);
-    void AppendShortcut(int32_t option, MenuItemData* item, const char* text, int iconIndex,
-                        UINT command);
+    std::span<const LaunchEntry> CommittedTable();
     bool OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result);
     bool OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result);
-    LRESULT OnTrayNotify(LPARAM mouseMessage);
+    void OnTrayNotify(TrayMenuChoice choice);
     bool OnTrayCommand(UINT id);
-    void OpenShellFolder(LPITEMIDLIST pidl);
-    void MeasureMenuItem(MEASUREITEMSTRUCT* measure);
-    void DrawMenuItem(const DRAWITEMSTRUCT* draw);
 
     // Lifecycle
     void BindControls();
@@ -147,16 +134,11 @@ private:
     int myComputerIconIndex = -1;
     int myDocumentsIconIndex = -1;
     int myNetworkIconIndex = -1;
-    MenuItemPool pool;
     ImageListRef systemImageList;
-    PopupMenu launcherMenu;
-    PopupMenu systemMenu;
-    NOTIFYICONDATAA trayIconData = {};
-
-    // The system menu's shell-folder shortcuts, kept for the whole run.
-    MenuItemData myComputerItem;
-    MenuItemData myDocumentsItem;
-    MenuItemData myNetworkItem;
+    // Holds the MenuItemPool of its records and submenus.
+    LauncherMenu launcherMenu;
+    SystemMenu systemMenu;
+    TrayIcon trayIcon;
 
     bool firstRun = false;
     // The window has been hidden (it is created so) since the working table
@@ -165,5 +147,4 @@ private:
     // The state last given to the edit commands; the resources start them
     // enabled.
     bool editCommandsEnabled = true;
-    UINT taskbarCreatedMessage = 0;
 };

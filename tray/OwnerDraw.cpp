@@ -1,8 +1,8 @@
-// The owner-drawn menu items: an icon from the shell's system image list and
-// the text, in the menu's colours.
+#include "tray/OwnerDraw.h"
+
 #include <cstddef>
 
-#include "settings/SettingsWindow.h"
+#include "tray/MenuItemPool.h"
 #include "ui/Gdi.h"
 
 namespace {
@@ -39,15 +39,13 @@ Font CreateMenuFont() {
 
 } // namespace
 
-// The width is the text's in the menu font plus room for the icon; the
-// height stays the system's standard item height. The text is measured as it
-// is drawn, an "&" as a character of its own.
-void SettingsWindow::MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
+// The text is measured as it is drawn, an "&" as a character of its own.
+void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure) {
     const MenuItemData* data = ItemData(measure->itemData);
     Font font = CreateMenuFont();
     RECT rect{};
     {
-        WindowDC dc(hwnd_);
+        WindowDC dc(window);
         SelectedObject selected(dc.Get(), font.Get());
         DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect,
                   DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
@@ -55,7 +53,7 @@ void SettingsWindow::MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     measure->itemWidth = static_cast<UINT>(rect.right + kWidthAllowance);
 }
 
-void SettingsWindow::DrawMenuItem(const DRAWITEMSTRUCT* draw) {
+void DrawMenuItem(const DRAWITEMSTRUCT* draw, const ImageListRef& images) {
     const MenuItemData* data = ItemData(draw->itemData);
     HDC dc = draw->hDC;
     RECT rect = draw->rcItem;
@@ -72,7 +70,7 @@ void SettingsWindow::DrawMenuItem(const DRAWITEMSTRUCT* draw) {
 
     if (data && data->iconIndex != -1) {
         int top = rect.top + (rect.bottom - rect.top - kIconSize) / 2;
-        systemImageList.Draw(data->iconIndex, dc, rect.left + kIconLeft, top, ILD_TRANSPARENT);
+        images.Draw(data->iconIndex, dc, rect.left + kIconLeft, top, ILD_TRANSPARENT);
     }
     rect.left += kTextIndent;
     DrawTextA(dc, ItemText(data), ItemTextLength(data), &rect,

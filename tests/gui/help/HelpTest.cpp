@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/HelpRouting.h"
-#include "app/HtmlHelp.h"
-#include "app/HtmlHelpLoader.h"
 #include "app/LauncherApp.h"
 #include "resource.h"
 #include "support/ProgramRun.h"
 #include "support/SettingsWindowFixture.h"
+#include "ui/HtmlHelp.h"
+#include "ui/HtmlHelpLoader.h"
 #include "ui/MessageBox.h"
 #include "ui/SystemCalls.h"
 

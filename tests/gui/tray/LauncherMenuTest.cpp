@@ -1,12 +1,17 @@
-// The launcher menu built from the committed table, and the system menu
-// built from the options.
+// The launcher menu built from a table in tree order, and the system menu
+// built from the options; then the settings window's wiring: which table and
+// which options it builds them from, and when.
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
+#include "TraySupport.h"
 #include "resource.h"
 #include "support/SettingsWindowFixture.h"
+#include "tray/LauncherMenu.h"
+#include "tray/SystemMenu.h"
 
 namespace {
 
@@ -108,21 +113,130 @@ const MenuCase kMenuCases[] = {
      "G0{F1#1,F5#5,G2{F3#3},U4#4}"},
 };
 
-using LauncherMenuTest = SettingsWindowTest;
-
-TEST_F(LauncherMenuTest, MenuShowsTheCommittedTableWithLaunchCommands) {
+TEST(LauncherMenuComponentTest, MenuShowsTheTableWithLaunchCommands) {
     for (const MenuCase& test : kMenuCases) {
         SCOPED_TRACE(test.title);
-        TempFolder own;
-        WriteDataFile(own.Path(), test.entries, test.opt4);
-        Options options{};
-        options.opt4 = test.opt4;
-        WriteSettingsFile(own.Path(), options);
-        SettingsWindow window;
-        window.Store().SetDirectory(own.Path());
-        ASSERT_TRUE(window.Create());
-        EXPECT_EQ(test.expected, Describe(window.LauncherMenuHandle()));
+        std::vector<LaunchEntry> table = TreeOrderTable(test.entries, test.opt4);
+        LauncherMenu menu;
+        menu.Rebuild(table, ShellFolderIcon());
+        EXPECT_EQ(test.expected, Describe(menu.Handle()));
     }
+}
+
+// Entries of kinds the menu does not know are left out, and so are their
+// records: nothing is made for them.
+TEST(LauncherMenuComponentTest, UnknownKindsAreLeftOut) {
+    std::vector<LaunchEntry> table =
+        TreeOrderTable({{"F0", KIND_FILE, -1, "C:\\none\\f0.exe"}, {"X1", 7, -1, "C:\\x"}});
+    LauncherMenu menu;
+    menu.Rebuild(table, -1);
+    EXPECT_EQ("F0#0", Describe(menu.Handle()));
+    EXPECT_EQ(1, menu.Pool().ItemDataCount());
+}
+
+TEST(LauncherMenuComponentTest, ItemsCarryTheirIcons) {
+    std::vector<LaunchEntry> table =
+        TreeOrderTable({{"G0", KIND_GROUP, -1},
+                        {"missing", KIND_FILE, -1, "C:\\no\\such\\file.exe"},
+                        {"U2", KIND_URL, -1, "https://example.org/"}});
+    // Whatever folder icon it is given is the one groups show.
+    const int folderIcon = 7;
+    LauncherMenu menu;
+    menu.Rebuild(table, folderIcon);
+    HMENU handle = menu.Handle();
+    ASSERT_EQ(3, GetMenuItemCount(handle));
+    EXPECT_EQ(folderIcon, DataOf(ItemInfo(handle, 0))->iconIndex);
+    // The shell cannot resolve a missing file: no icon.
+    EXPECT_EQ(-1, DataOf(ItemInfo(handle, 1))->iconIndex);
+    EXPECT_EQ(SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES),
+              DataOf(ItemInfo(handle, 2))->iconIndex);
+    EXPECT_NE(-1, DataOf(ItemInfo(handle, 2))->iconIndex);
+}
+
+TEST(LauncherMenuComponentTest, RebuildingFreesEverySubmenuOnce) {
+    std::vector<LaunchEntry> table =
+        TreeOrderTable({{"G0", KIND_GROUP, -1}, {"G1", KIND_GROUP, 0}, {"G2", KIND_GROUP, -1}});
+    LauncherMenu menu;
+    menu.Rebuild(table, -1);
+    HMENU first = menu.Handle();
+    std::vector<HMENU> submenus;
+    CollectSubmenus(first, &submenus);
+    ASSERT_EQ(3u, submenus.size());
+
+    menu.Rebuild(table, -1);
+    EXPECT_FALSE(IsMenu(first));
+    for (HMENU submenu : submenus)
+        EXPECT_FALSE(IsMenu(submenu));
+    EXPECT_EQ("G0{G1{(null)#1!}},G2{(null)#2!}", Describe(menu.Handle()));
+    EXPECT_EQ(3, menu.Pool().ItemDataCount());
+
+    // A menu made after the free is not touched by the next one.
+    PopupMenu bystander;
+    ASSERT_TRUE(bystander.Create());
+    menu.Free();
+    EXPECT_EQ(nullptr, menu.Handle());
+    EXPECT_EQ(0, menu.Pool().ItemDataCount());
+    EXPECT_TRUE(IsMenu(bystander.Handle()));
+    menu.Free(); // nothing left to free
+    EXPECT_TRUE(IsMenu(bystander.Handle()));
+}
+
+HMENU WINAPI NoPopupMenu() {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// A build whose menu could not be made still fills the pool; the next build
+// must find the pool empty and show every entry.
+TEST(LauncherMenuComponentTest, AMenuThatCouldNotBeMadeLeavesNothingInThePool) {
+    std::vector<std::string> names;
+    std::vector<EntryRow> rows;
+    for (int i = 0; i < 200; ++i)
+        names.push_back("E" + std::to_string(i));
+    for (const std::string& name : names)
+        rows.push_back({name.c_str(), KIND_URL, -1, "https://example.org/"});
+    std::vector<LaunchEntry> table = TreeOrderTable(rows);
+    LauncherMenu menu;
+    System().createPopupMenu = NoPopupMenu;
+    menu.Rebuild(table, -1);
+    System().createPopupMenu = CreatePopupMenu;
+    ASSERT_EQ(nullptr, menu.Handle());
+
+    menu.Rebuild(table, -1);
+    ASSERT_EQ(200, GetMenuItemCount(menu.Handle()));
+    EXPECT_EQ("E199", DataOf(ItemInfo(menu.Handle(), 199))->text);
+    EXPECT_EQ(200, menu.Pool().ItemDataCount());
+}
+
+// A group's entries can be appended to any menu, searching from the index
+// given: entries before it are not looked at.
+TEST(LauncherMenuComponentTest, AppendGroupEntriesSearchesFromTheStartIndex) {
+    std::vector<LaunchEntry> table = TreeOrderTable({{"F0", KIND_FILE, -1, "C:\\none\\f0.exe"},
+                                                     {"G1", KIND_GROUP, -1},
+                                                     {"F2", KIND_FILE, 1, "C:\\none\\f2.exe"},
+                                                     {"F3", KIND_FILE, -1, "C:\\none\\f3.exe"}});
+    LauncherMenu menu;
+    PopupMenu target;
+    ASSERT_TRUE(target.Create());
+    menu.AppendGroupEntries(target.Handle(), table, 2, kParentTopLevel, -1);
+    EXPECT_EQ("F3#3", Describe(target.Handle()));
+    menu.AppendGroupEntries(target.Handle(), table, 0, 1, -1);
+    EXPECT_EQ("F3#3,F2#2", Describe(target.Handle()));
+}
+
+using LauncherMenuTest = SettingsWindowTest;
+
+// The window builds its menu from the committed table as it loaded it, in
+// the order the options give.
+TEST_F(LauncherMenuTest, WindowMenuShowsTheCommittedTable) {
+    const MenuCase& test = kMenuCases[7];
+    ASSERT_EQ(1, test.opt4);
+    WriteDataFile(folder.Path(), test.entries, test.opt4);
+    Options options{};
+    options.opt4 = test.opt4;
+    WriteOptions(options);
+    SettingsWindow& w = Open();
+    EXPECT_EQ(test.expected, Describe(w.LauncherMenuHandle()));
 }
 
 TEST_F(LauncherMenuTest, ItemsCarryTheirIcons) {
@@ -139,30 +253,17 @@ TEST_F(LauncherMenuTest, ItemsCarryTheirIcons) {
     EXPECT_NE(-1, DataOf(ItemInfo(menu, 2))->iconIndex);
 }
 
-TEST_F(LauncherMenuTest, RebuildingFreesEverySubmenuOnce) {
-    WriteDataFile(folder.Path(),
-                  {{"G0", KIND_GROUP, -1}, {"G1", KIND_GROUP, 0}, {"G2", KIND_GROUP, -1}});
+// The window's own operations free and rebuild the menu it owns.
+TEST_F(LauncherMenuTest, WindowFreesAndRebuildsItsMenu) {
+    WriteDataFile(folder.Path(), {{"G0", KIND_GROUP, -1}, {"G1", KIND_GROUP, 0}});
     WriteOptions();
     SettingsWindow& w = Open();
     HMENU first = w.LauncherMenuHandle();
-    std::vector<HMENU> submenus;
-    CollectSubmenus(first, &submenus);
-    ASSERT_EQ(3u, submenus.size());
-
     w.RebuildLauncherMenu();
     EXPECT_FALSE(IsMenu(first));
-    for (HMENU submenu : submenus)
-        EXPECT_FALSE(IsMenu(submenu));
-    EXPECT_EQ("G0{G1{(null)#1!}},G2{(null)#2!}", Describe(w.LauncherMenuHandle()));
-
-    // A menu made after the free is not touched by the next one.
-    PopupMenu bystander;
-    ASSERT_TRUE(bystander.Create());
+    EXPECT_EQ("G0{G1{(null)#1!}}", Describe(w.LauncherMenuHandle()));
     w.FreeLauncherMenu();
     EXPECT_EQ(nullptr, w.LauncherMenuHandle());
-    EXPECT_TRUE(IsMenu(bystander.Handle()));
-    w.FreeLauncherMenu(); // nothing left to free
-    EXPECT_TRUE(IsMenu(bystander.Handle()));
 }
 
 TEST_F(LauncherMenuTest, ApplyRebuildsTheMenuFromTheNewCommittedTable) {
@@ -238,14 +339,14 @@ std::string DescribeSystemMenu(HMENU menu) {
     return out;
 }
 
-TEST_F(LauncherMenuTest, SystemMenuForEveryShortcutCombination) {
-    WriteOptions();
-    SettingsWindow& w = Open();
+TEST(SystemMenuComponentTest, SystemMenuForEveryShortcutCombination) {
+    SystemMenu menu;
+    const ShortcutIconIndexes icons{11, 12, 13};
     const std::string fixed =
         "設定(&S)...@33025*,バーション情報(&A)...@33026,ヘルプ(&H)...@33027!,-,"
         "終了(&X)@33024";
     for (int bits = 0; bits < 8; ++bits) {
-        Options& options = *w.Store().GetOptions();
+        Options options{};
         options.opt6 = bits & 1;
         options.opt7 = (bits >> 1) & 1;
         options.opt8 = (bits >> 2) & 1;
@@ -259,12 +360,39 @@ TEST_F(LauncherMenuTest, SystemMenuForEveryShortcutCombination) {
         if (bits)
             expected += "-,";
         expected += fixed;
-        HMENU before = w.SystemMenuHandle();
-        w.RebuildSystemMenu();
+        HMENU before = menu.Handle();
+        menu.Rebuild(options, icons);
         SCOPED_TRACE(bits);
-        EXPECT_EQ(expected, DescribeSystemMenu(w.SystemMenuHandle()));
+        EXPECT_EQ(expected, DescribeSystemMenu(menu.Handle()));
         EXPECT_FALSE(IsMenu(before));
     }
+}
+
+// Each shortcut shows its own folder's icon.
+TEST(SystemMenuComponentTest, ShortcutsCarryTheirFoldersIcons) {
+    SystemMenu menu;
+    Options options{};
+    options.opt6 = options.opt7 = options.opt8 = 1;
+    menu.Rebuild(options, {11, 12, 13});
+    for (int position = 0; position < 3; ++position) {
+        SCOPED_TRACE(position);
+        const MenuItemData* data = DataOf(ItemInfo(menu.Handle(), position));
+        ASSERT_NE(nullptr, data);
+        EXPECT_EQ(11 + position, data->iconIndex);
+    }
+}
+
+// Options OK rebuilds the window's system menu from the options it holds.
+TEST_F(LauncherMenuTest, WindowRebuildsItsSystemMenuFromItsOptions) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    HMENU before = w.SystemMenuHandle();
+    w.Store().GetOptions()->opt8 = 1;
+    w.RebuildSystemMenu();
+    EXPECT_FALSE(IsMenu(before));
+    EXPECT_EQ("マイ ネットワーク@33030,-,設定(&S)...@33025*,バーション情報(&A)...@33026,"
+              "ヘルプ(&H)...@33027!,-,終了(&X)@33024",
+              DescribeSystemMenu(w.SystemMenuHandle()));
 }
 
 TEST_F(LauncherMenuTest, SystemMenuAtStartFollowsTheSettingsFile) {

@@ -1,10 +1,13 @@
-// Measuring and drawing the owner-drawn menu items.
+// Measuring and drawing the owner-drawn menu items, and the settings
+// window's routing of the menus' measure and draw messages to them.
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <vector>
 
+#include "TraySupport.h"
 #include "support/SettingsWindowFixture.h"
+#include "tray/OwnerDraw.h"
 #include "ui/Gdi.h"
 
 namespace {
@@ -85,32 +88,45 @@ private:
     HGDIOBJ oldFont_;
 };
 
-class OwnerDrawTest : public SettingsWindowTest {
+MEASUREITEMSTRUCT MeasureRequest(const MenuItemData* data) {
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemHeight = 19;
+    measure.itemData = reinterpret_cast<ULONG_PTR>(data);
+    return measure;
+}
+
+DRAWITEMSTRUCT DrawRequest(Canvas& canvas, const MenuItemData* data, UINT state, RECT item,
+                           UINT action) {
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemAction = action;
+    draw.itemState = state;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = item;
+    draw.itemData = reinterpret_cast<ULONG_PTR>(data);
+    return draw;
+}
+
+// The owner drawing on its own: a hidden window's device context for
+// measuring, the shell's system image list for the icons.
+class OwnerDrawTest : public testing::Test {
 protected:
-    void SetUp() override {
-        WriteOptions();
-        Open();
-    }
+    HWND Handle() const { return owner.Handle(); }
     UINT Measure(const MenuItemData* data) {
-        MEASUREITEMSTRUCT measure{};
-        measure.CtlType = ODT_MENU;
-        measure.itemHeight = 19;
-        measure.itemData = reinterpret_cast<ULONG_PTR>(data);
-        SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        MEASUREITEMSTRUCT measure = MeasureRequest(data);
+        MeasureMenuItem(Handle(), &measure);
         EXPECT_EQ(19u, measure.itemHeight);
         return measure.itemWidth;
     }
     void Draw(Canvas& canvas, const MenuItemData* data, UINT state, RECT item,
               UINT action = ODA_DRAWENTIRE) {
-        DRAWITEMSTRUCT draw{};
-        draw.CtlType = ODT_MENU;
-        draw.itemAction = action;
-        draw.itemState = state;
-        draw.hDC = canvas.Dc();
-        draw.rcItem = item;
-        draw.itemData = reinterpret_cast<ULONG_PTR>(data);
-        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        DRAWITEMSTRUCT draw = DrawRequest(canvas, data, state, item, action);
+        DrawMenuItem(&draw, images);
     }
+
+    HiddenWindow owner;
+    ImageListRef images{SmallSystemImageList()};
 };
 
 TEST_F(OwnerDrawTest, WidthIsTheTextInTheMenuFontPlusTwenty) {
@@ -125,14 +141,6 @@ TEST_F(OwnerDrawTest, AnAmpersandIsMeasuredAsACharacter) {
     int shown = TextWidth(Handle(), "A&&&&B", DT_NOPREFIX);
     ASSERT_GT(shown, TextWidth(Handle(), "A&&&&B", 0));
     EXPECT_EQ(shown + 20, static_cast<int>(Measure(&entry)));
-}
-
-TEST_F(OwnerDrawTest, OtherOwnerDrawnControlsAreNotMeasured) {
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlType = ODT_LISTBOX;
-    measure.itemWidth = 7;
-    SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-    EXPECT_EQ(7u, measure.itemWidth);
 }
 
 struct ColourCase {
@@ -175,7 +183,7 @@ TEST_F(OwnerDrawTest, ColoursFollowTheItemState) {
 }
 
 TEST_F(OwnerDrawTest, IconSitsTwoPixelsInAndCentredVertically) {
-    MenuItemData group{"G", window->FolderIconIndex()};
+    MenuItemData group{"G", ShellFolderIcon()};
     ASSERT_NE(-1, group.iconIndex);
     Canvas canvas(200, 60);
     RECT item{10, 20, 190, 44}; // 24 high: the icon goes 4 pixels down
@@ -192,6 +200,34 @@ TEST_F(OwnerDrawTest, IconSitsTwoPixelsInAndCentredVertically) {
     EXPECT_TRUE(iconDrawn);
     // Nothing outside the item is touched.
     EXPECT_TRUE(canvas.All({0, 0, 200, 20}, RGB(0, 0, 0)));
+}
+
+// The icon drawn is the record's own image of the list, not just any.
+TEST_F(OwnerDrawTest, IconIsTheRecordsImage) {
+    RECT item{0, 0, 160, 22};
+    auto reference = [&](int index) {
+        Canvas canvas(160, 22);
+        SetBkColor(canvas.Dc(), GetSysColor(COLOR_MENU));
+        FillRect(canvas.Dc(), &item, GetSysColorBrush(COLOR_MENU));
+        SetTextColor(canvas.Dc(), GetSysColor(COLOR_MENUTEXT));
+        images.Draw(index, canvas.Dc(), 2, 3, ILD_TRANSPARENT);
+        RECT text = item;
+        text.left += 20;
+        DrawTextA(canvas.Dc(), "G", -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        return canvas.Bits();
+    };
+    int folder = ShellFolderIcon();
+    int url = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+    for (int index : {folder, url}) {
+        SCOPED_TRACE(index);
+        ASSERT_NE(-1, index);
+        int other = index == folder ? url : folder;
+        ASSERT_NE(reference(index), reference(other));
+        MenuItemData entry{"G", index};
+        Canvas drawn(160, 22);
+        Draw(drawn, &entry, 0, item);
+        EXPECT_EQ(reference(index), drawn.Bits());
+    }
 }
 
 TEST_F(OwnerDrawTest, AmpersandIsDrawnAsItself) {
@@ -211,6 +247,40 @@ TEST_F(OwnerDrawTest, AmpersandIsDrawnAsItself) {
     Draw(drawn, &entry, 0, item);
     EXPECT_EQ(reference(DT_NOPREFIX), drawn.Bits());
     EXPECT_NE(reference(0), drawn.Bits());
+}
+
+using OwnerDrawWindowTest = SettingsWindowTest;
+
+// The window measures and draws menu items as the owner drawing does, with
+// its own system image list; other owner-drawn controls are not its to
+// measure.
+TEST_F(OwnerDrawWindowTest, MenuItemsAreMeasuredAndDrawnForTheWindow) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData group{"グループ", w.FolderIconIndex()};
+    ASSERT_NE(-1, group.iconIndex);
+
+    MEASUREITEMSTRUCT expected = MeasureRequest(&group);
+    MeasureMenuItem(Handle(), &expected);
+    MEASUREITEMSTRUCT measured = MeasureRequest(&group);
+    EXPECT_EQ(TRUE, SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measured)));
+    EXPECT_EQ(expected.itemWidth, measured.itemWidth);
+    EXPECT_GT(measured.itemWidth, 20u);
+
+    RECT item{0, 0, 160, 22};
+    Canvas reference(160, 22);
+    DRAWITEMSTRUCT referenceDraw = DrawRequest(reference, &group, 0, item, ODA_DRAWENTIRE);
+    DrawMenuItem(&referenceDraw, ImageListRef(SmallSystemImageList()));
+    Canvas drawn(160, 22);
+    DRAWITEMSTRUCT draw = DrawRequest(drawn, &group, 0, item, ODA_DRAWENTIRE);
+    EXPECT_EQ(TRUE, SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
+    EXPECT_EQ(reference.Bits(), drawn.Bits());
+
+    MEASUREITEMSTRUCT other{};
+    other.CtlType = ODT_LISTBOX;
+    other.itemWidth = 7;
+    SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&other));
+    EXPECT_EQ(7u, other.itemWidth);
 }
 
 } // namespace

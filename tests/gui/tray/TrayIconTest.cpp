@@ -1,15 +1,181 @@
-// The tray icon, its callback, the taskbar's re-creation and the tray
-// commands.
+// The tray icon, which menu a click opens, showing a menu, and launching,
+// each on its own; then the settings window's routing of the icon's
+// callback, the taskbar's re-creation and the tray commands.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
 #include <string>
 
+#include "TraySupport.h"
 #include "resource.h"
 #include "support/SettingsWindowFixture.h"
+#include "tray/Launching.h"
+#include "tray/TrayIcon.h"
 
 namespace {
+
+enum class Tracked { Launcher, System, Nothing };
+
+struct ClickCase {
+    LPARAM mouseMessage;
+    int32_t opt5;
+    Tracked expected;
+};
+
+const ClickCase kClickCases[] = {
+    {WM_LBUTTONDOWN, 0, Tracked::Launcher},  {WM_RBUTTONDOWN, 0, Tracked::System},
+    {WM_LBUTTONDOWN, 1, Tracked::System},    {WM_RBUTTONDOWN, 1, Tracked::Launcher},
+    {WM_LBUTTONUP, 0, Tracked::Nothing},     {WM_RBUTTONUP, 1, Tracked::Nothing},
+    {WM_LBUTTONDBLCLK, 0, Tracked::Nothing}, {WM_MBUTTONDOWN, 0, Tracked::Nothing},
+    {WM_MOUSEMOVE, 1, Tracked::Nothing},
+};
+
+TEST(TrayIconComponentTest, ButtonsChooseTheirMenusAndOpt5SwapsThem) {
+    for (const ClickCase& test : kClickCases) {
+        SCOPED_TRACE(std::to_string(test.mouseMessage) + " opt5=" + std::to_string(test.opt5));
+        TrayMenuChoice expected = test.expected == Tracked::Launcher ? TrayMenuChoice::Launcher
+                                  : test.expected == Tracked::System ? TrayMenuChoice::System
+                                                                     : TrayMenuChoice::None;
+        EXPECT_EQ(expected, MenuForClick(test.mouseMessage, test.opt5));
+    }
+}
+
+TEST(TrayIconComponentTest, DataIsThe88ByteLayoutForItsOwner) {
+    HiddenWindow owner;
+    HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+    TrayIcon tray;
+    tray.Fill(owner.Handle(), icon);
+    const NOTIFYICONDATAA& data = tray.Data();
+    EXPECT_EQ(88u, data.cbSize);
+    EXPECT_EQ(owner.Handle(), data.hWnd);
+    EXPECT_EQ(1u, data.uID);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), data.uFlags);
+    EXPECT_EQ(0x8001u, data.uCallbackMessage);
+    EXPECT_EQ(icon, data.hIcon);
+    EXPECT_STREQ("Brindleway", data.szTip);
+}
+
+TEST(TrayIconComponentTest, AddAndRemoveGoToTheShellWithTheIconsData) {
+    ShellRecorder shell;
+    HiddenWindow owner;
+    TrayIcon tray;
+    tray.Fill(owner.Handle(), nullptr);
+    tray.Add();
+    tray.Remove();
+    EXPECT_EQ((std::vector<std::string>{"NIM_ADD", "NIM_DELETE"}), shell.Functions());
+    for (const ShellCall& call : shell.calls) {
+        EXPECT_EQ(owner.Handle(), call.icon.hWnd);
+        EXPECT_EQ(1u, call.icon.uID);
+    }
+    EXPECT_TRUE(shell.icons.empty());
+}
+
+TEST(TrayIconComponentTest, IconIsAddedAgainWhenTheTaskbarComesBack) {
+    ShellRecorder shell;
+    HiddenWindow owner;
+    TrayIcon tray;
+    tray.Fill(owner.Handle(), nullptr);
+    tray.Add();
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    ASSERT_EQ(1u, shell.icons.size());
+
+    // Other messages are not the taskbar's.
+    shell.calls.clear();
+    EXPECT_FALSE(tray.OnTaskbarCreated(WM_TRAYNOTIFY));
+    EXPECT_TRUE(shell.calls.empty());
+
+    // A new taskbar that lost the icon: a plain add.
+    shell.icons.clear();
+    EXPECT_TRUE(tray.OnTaskbarCreated(taskbarCreated));
+    EXPECT_EQ(std::vector<std::string>{"NIM_ADD"}, shell.Functions());
+    EXPECT_EQ(1u, shell.icons.size());
+
+    // The icon is still there: the add fails, so it is replaced.
+    shell.calls.clear();
+    EXPECT_TRUE(tray.OnTaskbarCreated(taskbarCreated));
+    EXPECT_EQ((std::vector<std::string>{"NIM_ADD", "NIM_DELETE", "NIM_ADD"}), shell.Functions());
+    EXPECT_EQ(1u, shell.icons.size());
+}
+
+// The menu is tracked for its owner, which is brought to the foreground
+// first (so the menu closes on a click elsewhere) and is sent a null message
+// afterwards.
+TEST(TrayIconComponentTest, TrackingShowsTheMenuInTheForegroundAndPostsANullMessage) {
+    HiddenWindow owner;
+    PopupMenu menu;
+    ASSERT_TRUE(menu.Create());
+    ASSERT_TRUE(menu.AppendString(1, "item"));
+    MSG stale;
+    while (PeekMessageA(&stale, owner.Handle(), WM_NULL, WM_NULL, PM_REMOVE)) {
+    }
+    {
+        MenuRecorder recorder(owner.Handle());
+        TrackTrayMenu(menu.Handle(), owner.Handle(), 10, 10);
+        ASSERT_EQ(1u, recorder.opened.size());
+        EXPECT_EQ(menu.Handle(), recorder.opened[0]);
+        EXPECT_TRUE(recorder.foregroundAtOpen);
+    }
+    MSG posted;
+    EXPECT_TRUE(PeekMessageA(&posted, owner.Handle(), WM_NULL, WM_NULL, PM_REMOVE));
+}
+
+const std::vector<EntryRow> kLaunchTable = {{"Group", KIND_GROUP, -1},
+                                            {"Tool", KIND_FILE, 0, "C:\\Tools\\tool.exe"},
+                                            {"Site", KIND_URL, -1, "https://example.org/a?b=c"}};
+
+TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
+    ShellRecorder shell;
+    std::vector<LaunchEntry> table = TreeOrderTable(kLaunchTable);
+    struct LaunchCase {
+        UINT command;
+        const char* file;
+    } cases[] = {
+        {LaunchCommandBase + 1, "C:\\Tools\\tool.exe"},
+        {LaunchCommandBase + 2, "https://example.org/a?b=c"},
+    };
+    for (const LaunchCase& test : cases) {
+        SCOPED_TRACE(test.file);
+        shell.calls.clear();
+        EXPECT_TRUE(LaunchEntryOfCommand(table, test.command));
+        std::vector<ShellCall> calls = shell.Of("ShellExecute");
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ("open", calls[0].verb);
+        EXPECT_EQ(test.file, calls[0].file);
+        EXPECT_TRUE(calls[0].noParameters);
+        EXPECT_TRUE(calls[0].noDirectory);
+        EXPECT_TRUE(calls[0].noWindow);
+        EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
+    }
+}
+
+// A group's command (that of its placeholder) is the tray's but opens
+// nothing; commands of no entry are not the tray's and open nothing.
+TEST(LaunchingComponentTest, CommandsMatchingNoEntryOpenNothing) {
+    ShellRecorder shell;
+    std::vector<LaunchEntry> table = TreeOrderTable(kLaunchTable);
+    EXPECT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0));
+    for (UINT command : {LaunchCommandBase + 7, LaunchCommandBase + 254, ID_TRAY_EXIT + 0u})
+        EXPECT_FALSE(LaunchEntryOfCommand(table, command)) << command;
+    EXPECT_TRUE(shell.Of("ShellExecute").empty());
+}
+
+TEST(LaunchingComponentTest, ShellFoldersOpenByTheirItemIdLists) {
+    ShellRecorder shell;
+    LPITEMIDLIST documents = nullptr;
+    ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &documents));
+    OpenShellFolder(documents);
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(60u, calls[0].size);
+    EXPECT_EQ(static_cast<DWORD>(SEE_MASK_IDLIST), calls[0].mask);
+    EXPECT_EQ("open", calls[0].verb);
+    EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
+    EXPECT_EQ("", calls[0].file);
+    EXPECT_TRUE(calls[0].noParameters && calls[0].noDirectory && calls[0].noWindow);
+    EXPECT_EQ(documents, calls[0].idList);
+    ILFree(documents);
+}
 
 class TrayTest : public SettingsWindowTest {
 protected:
@@ -27,22 +193,6 @@ protected:
         SendMessageA(Handle(), WM_TRAYNOTIFY, 1, mouseMessage);
         return recorder.opened;
     }
-};
-
-enum class Tracked { Launcher, System, Nothing };
-
-struct ClickCase {
-    LPARAM mouseMessage;
-    int32_t opt5;
-    Tracked expected;
-};
-
-const ClickCase kClickCases[] = {
-    {WM_LBUTTONDOWN, 0, Tracked::Launcher},  {WM_RBUTTONDOWN, 0, Tracked::System},
-    {WM_LBUTTONDOWN, 1, Tracked::System},    {WM_RBUTTONDOWN, 1, Tracked::Launcher},
-    {WM_LBUTTONUP, 0, Tracked::Nothing},     {WM_RBUTTONUP, 1, Tracked::Nothing},
-    {WM_LBUTTONDBLCLK, 0, Tracked::Nothing}, {WM_MBUTTONDOWN, 0, Tracked::Nothing},
-    {WM_MOUSEMOVE, 1, Tracked::Nothing},
 };
 
 TEST_F(TrayTest, ButtonsOpenTheirMenusAndOpt5SwapsThem) {
@@ -92,25 +242,6 @@ TEST_F(TrayTest, ClicksAreIgnoredWhileAModalDialogIsOpen) {
     EXPECT_EQ(1u, Click(WM_LBUTTONDOWN).size());
 }
 
-TEST_F(TrayTest, IconIsAddedAgainWhenTheTaskbarComesBack) {
-    OpenWith({});
-    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    ASSERT_EQ(1u, shell.icons.size());
-
-    // A new taskbar that lost the icon: a plain add.
-    shell.icons.clear();
-    shell.calls.clear();
-    SendMessageA(Handle(), taskbarCreated, 0, 0);
-    EXPECT_EQ(std::vector<std::string>{"NIM_ADD"}, shell.Functions());
-    EXPECT_EQ(1u, shell.icons.size());
-
-    // The icon is still there: the add fails, so it is replaced.
-    shell.calls.clear();
-    SendMessageA(Handle(), taskbarCreated, 0, 0);
-    EXPECT_EQ((std::vector<std::string>{"NIM_ADD", "NIM_DELETE", "NIM_ADD"}), shell.Functions());
-    EXPECT_EQ(1u, shell.icons.size());
-}
-
 TEST_F(TrayTest, TheTaskbarMessageReachesTheHiddenWindowAsABroadcast) {
     OpenWith({});
     shell.icons.clear();
@@ -121,39 +252,18 @@ TEST_F(TrayTest, TheTaskbarMessageReachesTheHiddenWindowAsABroadcast) {
     EXPECT_EQ(1u, shell.icons.size());
 }
 
-TEST_F(TrayTest, EntryCommandsOpenTheCommittedPathWithOpen) {
+// The window launches from its committed table; commands that match no
+// entry go on to its own handling.
+TEST_F(TrayTest, EntryCommandsOpenTheCommittedPath) {
     OpenWith({});
-    struct LaunchCase {
-        UINT command;
-        const char* file;
-    } cases[] = {
-        {LaunchCommandBase + 1, "C:\\Tools\\tool.exe"},
-        {LaunchCommandBase + 2, "https://example.org/a?b=c"},
-    };
-    for (const LaunchCase& test : cases) {
-        SCOPED_TRACE(test.file);
-        shell.calls.clear();
-        EXPECT_EQ(0, Command(test.command));
-        std::vector<ShellCall> calls = shell.Of("ShellExecute");
-        ASSERT_EQ(1u, calls.size());
-        EXPECT_EQ("open", calls[0].verb);
-        EXPECT_EQ(test.file, calls[0].file);
-        EXPECT_TRUE(calls[0].noParameters);
-        EXPECT_TRUE(calls[0].noDirectory);
-        EXPECT_TRUE(calls[0].noWindow);
-        EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
-    }
-}
-
-TEST_F(TrayTest, CommandsMatchingNoEntryOpenNothing) {
-    OpenWith({});
-    // The group's own id (its placeholder's command), an id never given, and
-    // an id above the table.
-    for (UINT command : {LaunchCommandBase + 0, LaunchCommandBase + 7, LaunchCommandBase + 254}) {
-        shell.calls.clear();
+    EXPECT_EQ(0, Command(LaunchCommandBase + 2));
+    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("https://example.org/a?b=c", calls[0].file);
+    shell.calls.clear();
+    for (UINT command : {LaunchCommandBase + 0, LaunchCommandBase + 7, LaunchCommandBase + 254})
         Command(command);
-        EXPECT_TRUE(shell.Of("ShellExecute").empty()) << command;
-    }
+    EXPECT_TRUE(shell.Of("ShellExecute").empty());
 }
 
 TEST_F(TrayTest, UncommittedEntriesAreNotLaunched) {
@@ -178,12 +288,6 @@ TEST_F(TrayTest, ShellFoldersOpenByTheirItemIdLists) {
         EXPECT_EQ(0, Command(test.command));
         std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
         ASSERT_EQ(1u, calls.size());
-        EXPECT_EQ(60u, calls[0].size);
-        EXPECT_EQ(static_cast<DWORD>(SEE_MASK_IDLIST), calls[0].mask);
-        EXPECT_EQ("open", calls[0].verb);
-        EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
-        EXPECT_EQ("", calls[0].file);
-        EXPECT_TRUE(calls[0].noParameters && calls[0].noDirectory && calls[0].noWindow);
         LPITEMIDLIST expected = nullptr;
         ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, test.csidl, &expected));
         ASSERT_NE(nullptr, calls[0].idList);

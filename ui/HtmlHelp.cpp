@@ -1,6 +1,6 @@
-#include "app/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 
-#include "app/HtmlHelpLoader.h"
+#include "ui/HtmlHelpLoader.h"
 #include "ui/SystemCalls.h"
 
 namespace {

@@ -1,0 +1,105 @@
+// The settings window's side of the tray: it owns the tray icon and both
+// tray menus, builds the menus from its store and its icon indexes, and
+// routes the icon's clicks and the menus' commands, which come to its window
+// procedure before the dialog's own handling.
+#include "resource.h"
+#include "settings/SettingsWindow.h"
+#include "tray/Launching.h"
+#include "ui/Application.h"
+#include "ui/HtmlHelp.h"
+
+// The tray menus always show, and launch from, the committed table.
+std::span<const LaunchEntry> SettingsWindow::CommittedTable() {
+    return {store.GetCommittedData(0), static_cast<size_t>(store.GetCommittedNum())};
+}
+
+void SettingsWindow::RebuildLauncherMenu() {
+    launcherMenu.Rebuild(CommittedTable(), folderIconIndex);
+}
+
+void SettingsWindow::AppendGroupEntries(HMENU menu, int startIndex, int parentId) {
+    launcherMenu.AppendGroupEntries(menu, CommittedTable(), startIndex, parentId, folderIconIndex);
+}
+
+void SettingsWindow::FreeLauncherMenu() {
+    launcherMenu.Free();
+}
+
+void SettingsWindow::RebuildSystemMenu() {
+    systemMenu.Rebuild(*store.GetOptions(),
+                       {myComputerIconIndex, myDocumentsIconIndex, myNetworkIconIndex});
+}
+
+void SettingsWindow::TrackLauncherMenu(int x, int y) {
+    TrackTrayMenu(launcherMenu.Handle(), hwnd_, x, y);
+}
+
+void SettingsWindow::TrackSystemMenu(int x, int y) {
+    TrackTrayMenu(systemMenu.Handle(), hwnd_, x, y);
+}
+
+// The window procedure override: the tray callback, the tray commands and
+// the taskbar's re-creation are handled before the dialog's own handling.
+bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg == WM_TRAYNOTIFY) {
+        TrayMenuChoice choice = MenuForClick(lParam, store.GetOptions()->opt5);
+        if (choice == TrayMenuChoice::None)
+            return false;
+        OnTrayNotify(choice);
+        *result = 0;
+        return true;
+    }
+    if (msg == WM_COMMAND && OnTrayCommand(LOWORD(wParam))) {
+        *result = 0;
+        return true;
+    }
+    if (trayIcon.OnTaskbarCreated(msg)) {
+        *result = 0;
+        return true;
+    }
+    return false;
+}
+
+// The menu opens at the cursor. While one of the program's modal dialogs or
+// message boxes is open, clicks are ignored: the menus' commands (exit
+// among them) must not run underneath it.
+void SettingsWindow::OnTrayNotify(TrayMenuChoice choice) {
+    if (Application::Instance().ModalDepth() > 0)
+        return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    if (choice == TrayMenuChoice::Launcher)
+        TrackLauncherMenu(cursor.x, cursor.y);
+    else
+        TrackSystemMenu(cursor.x, cursor.y);
+}
+
+// True when the command was one of the tray's; the others go on to the
+// dialog's buttons and menu bar.
+bool SettingsWindow::OnTrayCommand(UINT id) {
+    switch (id) {
+    case ID_TRAY_EXIT:
+        DestroyWindow(hwnd_);
+        return true;
+    case ID_TRAY_SETTINGS:
+        Show(SW_SHOWNORMAL);
+        return true;
+    case ID_TRAY_ABOUT:
+        OnAbout();
+        return true;
+    case ID_TRAY_HELP:
+        CallHtmlHelp(nullptr, Application::Instance().HelpFilePath().c_str(), HH_DISPLAY_TOPIC, 0);
+        return true;
+    case ID_TRAY_MY_COMPUTER:
+        OpenShellFolder(myComputerPidl);
+        return true;
+    case ID_TRAY_MY_DOCUMENTS:
+        OpenShellFolder(myDocumentsPidl);
+        return true;
+    case ID_TRAY_MY_NETWORK:
+        OpenShellFolder(myNetworkPidl);
+        return true;
+    default:
+        return LaunchEntryOfCommand(CommittedTable(), id);
+    }
+}

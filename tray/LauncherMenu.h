@@ -1,0 +1,42 @@
+// The launcher menu: the committed entries as a popup menu, every group a
+// submenu, every file or URL entry an owner-drawn item with its shell icon.
+// It owns the records and submenus its items point to.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "store/LaunchEntry.h"
+#include "tray/MenuItemPool.h"
+#include "ui/Menu.h"
+
+// Launcher menu commands are this plus the entry's id.
+constexpr UINT LaunchCommandBase = 0x8200;
+
+class LauncherMenu {
+public:
+    // Frees the previous menu, then builds a new one from the table, which
+    // is in tree order. Groups show the folder icon given.
+    void Rebuild(std::span<const LaunchEntry> table, int folderIconIndex);
+    // Appends to the menu the entries of the table whose parent is the id
+    // given, searching from the start index on; a group's entries go into a
+    // submenu of its own.
+    void AppendGroupEntries(HMENU menu, std::span<const LaunchEntry> table, int startIndex,
+                            int parentId, int folderIconIndex);
+    // Destroys the menu with its submenus and frees their records, which
+    // a build whose menu could not be made holds as well.
+    void Free();
+
+    HMENU Handle() const { return menu.Handle(); }
+    explicit operator bool() const { return static_cast<bool>(menu); }
+    const MenuItemPool& Pool() const { return pool; }
+
+private:
+    void AppendGroup(HMENU menu, std::span<const LaunchEntry> table, int index, MenuItemData* data,
+                     int folderIconIndex);
+
+    // The menu goes before the records its items point to.
+    MenuItemPool pool;
+    PopupMenu menu;
+};
