@@ -85,8 +85,8 @@ bool SettingsWindow::Create() {
 BOOL SettingsWindow::OnInitDialog() {
     BindControls();
     SetWindowIcons(DpiForWindow(hwnd_));
-    accelTable = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     store.LoadData();
+    store.SetCopyKeptNotice([this](const std::string& copy) { ReportCopyKept(copy); });
     firstRun = store.ReadOptions() == 0;
     groupTree.SetItemStore(&store);
     PlaceWindow();
@@ -109,18 +109,20 @@ void SettingsWindow::BindControls() {
     groupTree.Subclass(Item(IDC_GROUP_TREE).Handle());
 }
 
-// The saved position, or the middle of the screen when there is none (or it
-// was saved while the window was minimised: a negative coordinate).
+// The saved position, or the middle of the screen when there is none, when
+// it was saved while the window was minimised (a negative coordinate), or
+// when the window would lie on no monitor there (one that has since gone).
 void SettingsWindow::PlaceWindow() {
     int x = -1;
     int y = -1;
     store.ReadWindowPos(&x, &y);
-    if (x >= 0 && y >= 0) {
+    RECT rect = WindowRect();
+    RECT saved{x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
+    if (x >= 0 && y >= 0 && MonitorFromRect(&saved, MONITOR_DEFAULTTONULL)) {
         SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
         return;
     }
     RECT area = WorkArea(hwnd_);
-    RECT rect = WindowRect();
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
@@ -170,19 +172,35 @@ void SettingsWindow::GrayHelpCommands() {
 void SettingsWindow::ReportLoadProblem() {
     const LoadReport& report = store.GetLoadReport();
     std::string text;
-    if (report.state == DataFileState::Damaged)
+    if (report.state == DataFileState::Damaged && report.salvagedCount > 0)
+        text = "データファイルが壊れていたため、壊れた箇所より前の " +
+               std::to_string(report.salvagedCount) +
+               " 件の項目だけを読み込みました。内容を確認してください。";
+    else if (report.state == DataFileState::Damaged)
         text = "データファイルが壊れていたため、項目を読み込めませんでした。";
     else if (report.state == DataFileState::ChecksumMismatch)
         text = "データファイルが壊れています（チェックサムが一致しません）。\n"
                "読み込めた項目を表示しています。内容を確認してください。";
+    else if (report.state == DataFileState::IdsRepaired)
+        text = "データファイルの項目の番号に重複や範囲外のものがあったため、"
+               "番号を付け直して読み込みました。内容を確認してください。";
+    else if (report.state == DataFileState::InUse)
+        text = "データファイルを他のプログラムが使用していたため、項目を読み込めませんでした。";
     else
         return;
     if (!report.keptCopy.empty())
         text += "\n\n元のファイルは次の名前で残してあります:\n" + report.keptCopy;
     else
-        text += "\n\n元のファイルの写しを作れなかったため、元のファイルはそのまま残し、"
-                "上書きしません:\n" +
+        text += "\n\n元のファイルの写しを作れなかったため、写しを作れるまで元のファイルは"
+                "上書きしません。保存するときに写しを作り、その名前をお知らせします:\n" +
                 store.DataFilePath();
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}
+
+// The copy that could not be made at start has just been made by a save,
+// which replaces the data file once the user has read its name.
+void SettingsWindow::ReportCopyKept(const std::string& copy) {
+    std::string text = "データファイルを保存する前に、元のファイルを次の名前で残しました:\n" + copy;
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }
 
@@ -310,6 +328,10 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
     case TVN_SELCHANGINGW:
         OnTreeSelChanging(info);
         break;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
+        OnTreeItemExpanding(info);
+        break;
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
         OnTreeItemExpanded(info);
@@ -324,8 +346,17 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
 bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (msg) {
     case WM_SHOWWINDOW:
-        OnShowWindow(wParam != 0);
+        // A non-zero status: shown or hidden for its owner's sake, which this
+        // window, having none, never is.
+        if (lParam == 0)
+            OnVisibilityChange(wParam != 0);
         return false;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
+        return false;
+    // The system's default dialog handling runs once the dialog procedure
+    // has returned. For WM_SIZE and WM_DESTROY it does nothing that these
+    // handlers rely on or that would undo them, so the order does not matter.
     case WM_SIZE:
         OnSize(static_cast<UINT>(wParam));
         return false;
@@ -370,13 +401,28 @@ bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     return true;
 }
 
-// Every showing starts from the committed table: edits that were never
-// committed are dropped here.
-void SettingsWindow::OnShowWindow(bool showing) {
-    if (!showing)
+// Every showing of the hidden window starts from the committed table: edits
+// that were never committed are dropped here. A window that was visible, or
+// only minimised, keeps them.
+void SettingsWindow::OnVisibilityChange(bool visible) {
+    if (!visible) {
+        hiddenSinceReload = true;
         return;
+    }
+    if (!hiddenSinceReload)
+        return;
+    hiddenSinceReload = false;
     store.RestoreData();
     RebuildTree();
+}
+
+// Restoring a hidden, minimised window sends no WM_SHOWWINDOW under Wine;
+// every change of visibility passes here.
+void SettingsWindow::OnWindowPosChanged(const WINDOWPOS& pos) {
+    if (pos.flags & SWP_SHOWWINDOW)
+        OnVisibilityChange(true);
+    else if (pos.flags & SWP_HIDEWINDOW)
+        OnVisibilityChange(false);
 }
 
 // With opt2, a minimised window leaves the taskbar; the system menu's
@@ -419,13 +465,4 @@ bool SettingsWindow::OnPaint() {
     DrawIconEx(dc, x, y, bigIcon.Get(), size, size, 0, nullptr, DI_NORMAL);
     EndPaint(hwnd_, &paint);
     return true;
-}
-
-// The window's shortcuts first, then the dialog's keyboard navigation. The
-// program's own message loop translates the shortcuts itself and offers no
-// navigation; a host that pre-translates for the window uses this.
-bool SettingsWindow::PreTranslateMessage(MSG* msg) {
-    if (accelTable && TranslateAcceleratorA(hwnd_, accelTable, msg))
-        return true;
-    return IsDialogMessageA(hwnd_, msg) != 0;
 }

@@ -56,10 +56,6 @@ public:
     // Commits the working table, writes the data file, rebuilds the menu.
     void ApplyChanges();
 
-    // The window's shortcuts, then the dialog's keyboard navigation; true
-    // when the message was consumed.
-    bool PreTranslateMessage(MSG* msg);
-
     // For tests: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
     HMENU SystemMenuHandle() const { return systemMenu.Handle(); }
@@ -98,9 +94,11 @@ private:
     void SetWindowIcons(UINT dpi);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
     void ReportLoadProblem();
+    void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
-    void OnShowWindow(bool showing);
+    void OnVisibilityChange(bool visible);
+    void OnWindowPosChanged(const WINDOWPOS& pos);
     void OnSize(UINT type);
     bool OnClose();
     void OnDestroy();
@@ -108,6 +106,7 @@ private:
 
     // Views
     void OnTreeSelChanging(const NMTREEVIEWA* info);
+    void OnTreeItemExpanding(const NMTREEVIEWA* info);
     void OnTreeItemExpanded(const NMTREEVIEWA* info);
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
@@ -134,7 +133,6 @@ private:
     Icon trayImage;
     // The DPI the window's icons and list columns are sized for.
     UINT windowDpi = 0;
-    HACCEL accelTable = nullptr;
     LPITEMIDLIST myComputerPidl = nullptr;
     LPITEMIDLIST myDocumentsPidl = nullptr;
     LPITEMIDLIST myNetworkPidl = nullptr;
@@ -152,6 +150,9 @@ private:
     TrayIcon trayIcon;
 
     bool firstRun = false;
+    // The window has been hidden (it is created so) since the working table
+    // was last reloaded: its next showing reloads it.
+    bool hiddenSinceReload = true;
     // The state last given to the edit commands; the resources start them
     // enabled.
     bool editCommandsEnabled = true;
