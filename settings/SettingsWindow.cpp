@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "tray/OwnerDraw.h"
 #include "ui/Application.h"
+#include "ui/Dpi.h"
 #include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
 #include "ui/ShellIcons.h"
@@ -62,7 +63,7 @@ RECT WorkArea(HWND hwnd) {
 SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
 
 SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
-    appIcon = LoadIconA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY));
+    trayImage = LoadTrayIcon(Module(), IDI_BRINDLEWAY);
 }
 
 // The window goes first, while everything its destruction uses still exists.
@@ -83,8 +84,7 @@ bool SettingsWindow::Create() {
 
 BOOL SettingsWindow::OnInitDialog() {
     BindControls();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+    SetWindowIcons(DpiForWindow(hwnd_));
     store.LoadData();
     store.SetCopyKeptNotice([this](const std::string& copy) { ReportCopyKept(copy); });
     firstRun = store.ReadOptions() == 0;
@@ -94,7 +94,7 @@ BOOL SettingsWindow::OnInitDialog() {
     SetUpViews();
     RebuildSystemMenu();
     RebuildLauncherMenu();
-    trayIcon.Fill(hwnd_, appIcon);
+    trayIcon.Fill(hwnd_, trayImage.Get());
     trayIcon.Add();
     if (store.GetOptions()->opt1 || firstRun)
         Show(SW_SHOW);
@@ -155,8 +155,8 @@ void SettingsWindow::SetUpViews() {
                       GetWindowLongPtrA(itemList.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
     groupTree.Tree().SetImageList(systemImageList.Handle(), TVSIL_NORMAL);
     itemList.SetImageList(systemImageList.Handle(), LVSIL_SMALL);
-    itemList.InsertColumn(0, "名前", LVCFMT_LEFT, 100);
-    itemList.InsertColumn(1, "場所", LVCFMT_LEFT, 250);
+    itemList.InsertColumn(0, "名前", LVCFMT_LEFT, ScaleForDpi(100, windowDpi));
+    itemList.InsertColumn(1, "場所", LVCFMT_LEFT, ScaleForDpi(250, windowDpi));
     itemList.SetExtendedStyle(itemList.ExtendedStyle() | LVS_EX_FULLROWSELECT);
 }
 
@@ -368,12 +368,15 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_PAINT:
         return OnPaint();
     case WM_QUERYDRAGICON:
-        *result = reinterpret_cast<LRESULT>(appIcon);
+        *result = reinterpret_cast<LRESULT>(bigIcon.Get());
         return true;
     case WM_MEASUREITEM:
         return OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), result);
     case WM_DRAWITEM:
         return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), result);
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return false;
     case WM_REPORTLOAD:
         ReportLoadProblem();
         return true;
@@ -456,9 +459,10 @@ bool SettingsWindow::OnPaint() {
     HDC dc = BeginPaint(hwnd_, &paint);
     Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
     RECT client = ClientRect();
-    int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, appIcon);
+    int size = SystemMetricForDpi(SM_CXICON, windowDpi);
+    int x = (client.right - size + 1) / 2;
+    int y = (client.bottom - size + 1) / 2;
+    DrawIconEx(dc, x, y, bigIcon.Get(), size, size, 0, nullptr, DI_NORMAL);
     EndPaint(hwnd_, &paint);
     return true;
 }

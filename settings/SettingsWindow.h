@@ -19,6 +19,7 @@
 #include "tray/TrayIcon.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
+#include "ui/Icon.h"
 #include "ui/ImageList.h"
 #include "ui/Menu.h"
 
@@ -90,6 +91,8 @@ private:
     void LoadShellIcons();
     void SetUpViews();
     void GrayHelpCommands();
+    void SetWindowIcons(UINT dpi);
+    void OnDpiChanged(UINT dpi, const RECT* suggested);
     void ReportLoadProblem();
     void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
@@ -123,7 +126,13 @@ private:
     ListView itemList;
     // A drop in the tree changes the table, so the views are rebuilt.
     DragTreeCtrl groupTree{[this] { RebuildTree(); }};
-    HICON appIcon = nullptr;
+    // The program's icon at the sizes it is shown in: the window's big and
+    // small icons at the DPI of its monitor, the tray's at the system's.
+    Icon bigIcon;
+    Icon smallIcon;
+    Icon trayImage;
+    // The DPI the window's icons and list columns are sized for.
+    UINT windowDpi = 0;
     LPITEMIDLIST myComputerPidl = nullptr;
     LPITEMIDLIST myDocumentsPidl = nullptr;
     LPITEMIDLIST myNetworkPidl = nullptr;

@@ -1,5 +1,7 @@
 #include "tray/TrayIcon.h"
 
+#include "tray/OwnerDraw.h"
+#include "ui/Dpi.h"
 #include "ui/SystemCalls.h"
 
 namespace {
@@ -14,9 +16,15 @@ TrayMenuChoice MenuForClick(LPARAM mouseMessage, int32_t opt5) {
     return launcherButton ? TrayMenuChoice::Launcher : TrayMenuChoice::System;
 }
 
+Icon LoadTrayIcon(HINSTANCE module, int id) {
+    return LoadIconAtSize(module, id, GetSystemMetrics(SM_CXSMICON));
+}
+
 // The owner must be in the foreground for the menu to close when the user
-// clicks elsewhere; the posted null message lets the menu end properly.
+// clicks elsewhere; the posted null message lets the menu end properly. The
+// menu's owner-drawn items take the DPI of the monitor it opens on.
 void TrackTrayMenu(HMENU menu, HWND owner, int x, int y) {
+    TrackedMenuDpi dpi(DpiAtPoint({x, y}));
     SetForegroundWindow(owner);
     TrackPopupMenu(menu, 0, x, y, 0, owner, nullptr);
     PostMessageA(owner, WM_NULL, 0, 0);

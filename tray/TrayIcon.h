@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "ui/Icon.h"
+
 // The tray icon's callback message.
 constexpr UINT WM_TRAYNOTIFY = WM_APP + 1;
 
@@ -20,6 +22,10 @@ enum class TrayMenuChoice { None, Launcher, System };
 // else (buttons coming up, double-clicks, the middle button, moves) opens
 // nothing.
 TrayMenuChoice MenuForClick(LPARAM mouseMessage, int32_t opt5);
+
+// The icon resource at the size the notification area shows: the system's
+// small-icon size.
+Icon LoadTrayIcon(HINSTANCE module, int id);
 
 // Shows a tray menu at a screen point; its commands are posted to the owner.
 void TrackTrayMenu(HMENU menu, HWND owner, int x, int y);

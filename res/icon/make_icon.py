@@ -6,8 +6,9 @@ arrowhead: the way from the tray to whatever the user launches. Each size is
 drawn on its own pixel grid with line widths chosen for that size, so the
 16 px image stays crisp instead of being a scaled-down 48 px one.
 
-Only the Python standard library is used. The .ico holds 16, 32 and 48 px
-images, each a 32-bit BGRA bitmap with alpha followed by its 1-bit AND mask.
+Only the Python standard library is used. The .ico holds 16, 20, 24, 32, 40,
+48 and 64 px images, each a 32-bit BGRA bitmap with alpha followed by its
+1-bit AND mask.
 
     python3 res/icon/make_icon.py [output.ico] [--png-dir DIR]
 """
@@ -20,19 +21,28 @@ import zlib
 
 SUPERSAMPLE = 8
 
-# Per-size drawing parameters, in pixels of that size.
-SIZES = {
-    16: dict(margin=0.0, radius=3.5, border=1.0, road=2.4, head=7.0, shadow=0.0,
-             curve=((0.14, 0.76), (0.70, 0.80), (0.22, 0.40), (0.58, 0.44)), tip=(0.90, 0.12)),
-    32: dict(margin=1.0, radius=5.5, border=1.0, road=4.4, head=10.0, shadow=1.0),
-    48: dict(margin=1.5, radius=8.0, border=1.2, road=6.4, head=15.0, shadow=1.5),
-}
-
 # The road, a cubic Bezier curve in unit coordinates (y grows downwards), and
-# the tip of the arrowhead it runs into. The 16 px image has a flatter curve of
-# its own: an S-bend there has too few pixels to read as one.
+# the tip of the arrowhead it runs into. The 16 and 20 px images have a flatter
+# curve of their own: an S-bend there has too few pixels to read as one.
 ROAD = ((0.16, 0.86), (0.86, 0.86), (0.16, 0.44), (0.62, 0.40))
 HEAD_TIP = (0.86, 0.16)
+FLAT_ROAD = ((0.14, 0.76), (0.70, 0.80), (0.22, 0.40), (0.58, 0.44))
+FLAT_TIP = (0.90, 0.12)
+
+# Per-size drawing parameters, in pixels of that size: one set for each size
+# the system asks for at 100 %, 125 %, 150 % and 200 % (16, 20, 24 and 32 px
+# small icons; 32, 40, 48 and 64 px large ones).
+SIZES = {
+    16: dict(margin=0.0, radius=3.5, border=1.0, road=2.4, head=7.0, shadow=0.0,
+             curve=FLAT_ROAD, tip=FLAT_TIP),
+    20: dict(margin=0.5, radius=4.0, border=1.0, road=3.0, head=8.0, shadow=0.0,
+             curve=FLAT_ROAD, tip=FLAT_TIP),
+    24: dict(margin=0.5, radius=4.5, border=1.0, road=3.4, head=8.5, shadow=0.75),
+    32: dict(margin=1.0, radius=5.5, border=1.0, road=4.4, head=10.0, shadow=1.0),
+    40: dict(margin=1.25, radius=7.0, border=1.1, road=5.4, head=12.5, shadow=1.25),
+    48: dict(margin=1.5, radius=8.0, border=1.2, road=6.4, head=15.0, shadow=1.5),
+    64: dict(margin=2.0, radius=10.5, border=1.5, road=8.4, head=20.0, shadow=2.0),
+}
 
 TILE_TOP = (0x3F, 0x9B, 0xF0)     # sky blue
 TILE_BOTTOM = (0x1E, 0x3C, 0x9A)  # deep indigo

@@ -683,12 +683,14 @@ TEST_F(Resources, PromptStrings) {
                  buffer);
 }
 
-TEST_F(Resources, IconHas32BitImagesAt16_32_48) {
+// An image of its own for each size the system asks for at 100, 125, 150
+// and 200 %: small icons 16, 20, 24, 32; large ones 32, 40, 48, 64.
+TEST_F(Resources, IconHas32BitImagesForEveryDpi) {
     const HRSRC group = FindResourceA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY), RT_GROUP_ICON);
     ASSERT_NE(nullptr, group);
     auto* directory = static_cast<BYTE*>(LockResource(LoadResource(Module(), group)));
     ASSERT_NE(nullptr, directory);
-    for (int size : {16, 32, 48}) {
+    for (int size : {16, 20, 24, 32, 40, 48, 64}) {
         SCOPED_TRACE(testing::Message() << "size " << size);
         const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
         const HRSRC image = FindResourceA(Module(), MAKEINTRESOURCEA(id), RT_ICON);
@@ -777,13 +779,16 @@ TEST_F(Resources, ManifestAsksForCommonControls6) {
     const auto* data = static_cast<const char*>(LockResource(LoadResource(Module(), found)));
     const std::string manifest(data, SizeofResource(Module(), found));
     for (const char* part : {
-             "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-             "publicKeyToken=\"6595b64144ccf1df\"", "level=\"asInvoker\"",
+             "name=\"Microsoft.Windows.Common-Controls\"",
+             "version=\"6.0.0.0\"",
+             "publicKeyToken=\"6595b64144ccf1df\"",
+             "level=\"asInvoker\"",
              "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
              "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
              "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
              "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
              "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
+             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<",
          }) {
         EXPECT_NE(std::string::npos, manifest.find(part)) << part;
     }
@@ -798,6 +803,24 @@ TEST_F(Resources, ManifestAsksForCommonControls6) {
     CharLowerA(path);
     EXPECT_NE(nullptr, std::strstr(path, "microsoft.windows.common-controls_6595b64144ccf1df_6."))
         << path;
+}
+
+std::wstring WindowsSetting(const wchar_t* space, const wchar_t* name) {
+    wchar_t value[128] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, space, name, value, 128, &written))
+        return L"(none)";
+    return value;
+}
+
+// The loader read the DPI awareness from the manifest: per monitor (v2)
+// where the system knows it, the system's DPI before.
+TEST_F(Resources, ManifestDeclaresDpiAwareness) {
+    EXPECT_EQ(
+        L"PerMonitorV2, System",
+        WindowsSetting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"));
+    EXPECT_EQ(L"true", WindowsSetting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                                      L"dpiAware"));
 }
 
 } // namespace

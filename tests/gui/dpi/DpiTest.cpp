@@ -1,0 +1,415 @@
+// The program at the DPI of the Wine prefix it runs in: CTest runs this
+// suite at 96 DPI and again in prefixes of their own at 144 and 192 DPI
+// (run-at-dpi.sh sets LogPixels before the process starts and names the
+// DPI in BRINDLEWAY_EXPECTED_DPI). Sizes are given at 96 DPI and must follow
+// the DPI: the owner-drawn menu items, the icons, the dialogs' texts and
+// what a change of DPI resizes.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/SettingsWindowFixture.h"
+#include "tray/OwnerDraw.h"
+#include "tray/TrayIcon.h"
+#include "ui/Dpi.h"
+#include "ui/Gdi.h"
+#include "ui/ShellIcons.h"
+
+namespace {
+
+UINT ExpectedDpi() {
+    const char* value = std::getenv("BRINDLEWAY_EXPECTED_DPI");
+    return value ? static_cast<UINT>(std::atoi(value)) : kBaseDpi;
+}
+
+// The menu font as the system makes it for the system's DPI.
+Font MenuFont() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+}
+
+int TextWidth(HWND window, HFONT font, const char* text) {
+    WindowDC dc(window);
+    SelectedObject selected(dc.Get(), font);
+    RECT rect{};
+    DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+    return rect.right;
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return {0, 0};
+    BITMAP bitmap{};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return {bitmap.bmWidth, bitmap.bmHeight};
+}
+
+// A 32-bit bitmap in a memory device context, filled with black.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        dc_ = CreateCompatibleDC(nullptr);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bits_ = static_cast<DWORD*>(bits);
+        old_ = SelectObject(dc_, bitmap_);
+    }
+    ~Canvas() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC Dc() const { return dc_; }
+    COLORREF Pixel(int x, int y) const {
+        GdiFlush();
+        DWORD bgra = bits_[y * width_ + x];
+        return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+    }
+    // The smallest rectangle inside the area holding every pixel that is
+    // not the colour given.
+    RECT Extent(RECT area, COLORREF colour) const {
+        RECT found{area.right, area.bottom, area.left, area.top};
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (Pixel(x, y) != colour) {
+                    found.left = std::min<LONG>(found.left, x);
+                    found.top = std::min<LONG>(found.top, y);
+                    found.right = std::max<LONG>(found.right, x + 1);
+                    found.bottom = std::max<LONG>(found.bottom, y + 1);
+                }
+        return found;
+    }
+
+private:
+    int width_;
+    int height_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    DWORD* bits_ = nullptr;
+    HGDIOBJ old_;
+};
+
+TEST(DpiPrefix, TheProgramRunsAtThePrefixDpi) {
+    EXPECT_EQ(ExpectedDpi(), SystemDpi());
+    POINT origin{0, 0};
+    EXPECT_EQ(ExpectedDpi(), DpiAtPoint(origin));
+    int smallIcon = 0;
+    int unused = 0;
+    ImageList_GetIconSize(SmallSystemImageList(), &smallIcon, &unused);
+    EXPECT_EQ(ScaleForDpi(16, ExpectedDpi()), smallIcon) << "the shell's small icons";
+}
+
+struct MetricsRow {
+    UINT dpi;
+    MenuItemMetrics metrics;
+};
+
+// At 96 DPI the sizes are the ones the menu has always had.
+TEST(MenuItemMetrics, ScaleWithTheDpi) {
+    const MetricsRow rows[] = {
+        {96, {16, 2, 20, 20}},
+        {120, {20, 3, 25, 25}},
+        {144, {24, 3, 30, 30}},
+        {192, {32, 4, 40, 40}},
+    };
+    for (const MetricsRow& row : rows) {
+        SCOPED_TRACE(row.dpi);
+        MenuItemMetrics have = MenuItemMetricsForDpi(row.dpi);
+        EXPECT_EQ(row.metrics.iconSize, have.iconSize);
+        EXPECT_EQ(row.metrics.iconLeft, have.iconLeft);
+        EXPECT_EQ(row.metrics.textIndent, have.textIndent);
+        EXPECT_EQ(row.metrics.widthAllowance, have.widthAllowance);
+    }
+}
+
+class DpiWindowTest : public SettingsWindowTest {
+protected:
+    UINT Dpi() const { return ExpectedDpi(); }
+};
+
+// The window measures its menu items at its DPI: the text in the menu font
+// plus the scaled allowance, and at least as high as the scaled icon.
+TEST_F(DpiWindowTest, MenuItemsAreMeasuredAtTheDpi) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData group{"グループ Group", w.FolderIconIndex()};
+    Font font = MenuFont();
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemHeight = 1;
+    measure.itemData = reinterpret_cast<ULONG_PTR>(&group);
+    SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(TextWidth(Handle(), font.Get(), group.text.c_str()) + ScaleForDpi(20, Dpi()),
+              static_cast<int>(measure.itemWidth));
+    EXPECT_EQ(static_cast<UINT>(ScaleForDpi(16, Dpi())), measure.itemHeight);
+
+    // A preset height that holds the icon is kept.
+    measure.itemHeight = 100;
+    SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(100u, measure.itemHeight);
+}
+
+// The icon is drawn at the scaled size, the scaled margin in, and the text
+// starts at the scaled indent.
+TEST_F(DpiWindowTest, IconsAreDrawnAtTheDpiSize) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData group{"", w.FolderIconIndex()};
+    ASSERT_NE(-1, group.iconIndex);
+    const MenuItemMetrics metrics{ScaleForDpi(16, Dpi()), ScaleForDpi(2, Dpi()), 0, 0};
+    const int height = metrics.iconSize + 8;
+    Canvas canvas(200, height);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = {0, 0, 200, height};
+    draw.itemData = reinterpret_cast<ULONG_PTR>(&group);
+    SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+
+    RECT icon = canvas.Extent({0, 0, 200, height}, GetSysColor(COLOR_MENU));
+    SCOPED_TRACE(testing::Message() << "icon " << icon.left << "," << icon.top << " - "
+                                    << icon.right << "," << icon.bottom);
+    EXPECT_GE(icon.left, metrics.iconLeft);
+    EXPECT_LE(icon.right, metrics.iconLeft + metrics.iconSize);
+    EXPECT_GE(icon.top, 4);
+    EXPECT_LE(icon.bottom, 4 + metrics.iconSize);
+    // The folder fills most of its square: more than the next smaller size.
+    EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
+}
+
+// The same item on a monitor of twice the DPI: the shell's icon is drawn
+// at twice its size, the text further in.
+TEST_F(DpiWindowTest, AMenuOnAMonitorOfAnotherDpiDrawsAtThatDpi) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData group{"", w.FolderIconIndex()};
+    const UINT dpi = Dpi() * 2;
+    const MenuItemMetrics metrics{ScaleForDpi(16, dpi), ScaleForDpi(2, dpi), 0, 0};
+    const int height = metrics.iconSize + 8;
+    Canvas canvas(300, height);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = {0, 0, 300, height};
+    draw.itemData = reinterpret_cast<ULONG_PTR>(&group);
+    {
+        TrackedMenuDpi tracked(dpi);
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    }
+    RECT icon = canvas.Extent({0, 0, 300, height}, GetSysColor(COLOR_MENU));
+    EXPECT_LE(icon.right, metrics.iconLeft + metrics.iconSize);
+    EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
+}
+
+// Reads the first item's rectangle of a menu once it is shown and idle, then
+// closes it.
+class ItemRectReader {
+public:
+    ItemRectReader(HWND window, HMENU menu) : window_(window), menu_(menu) {
+        active_ = this;
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+    }
+    ~ItemRectReader() {
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+        active_ = nullptr;
+    }
+    ItemRectReader(const ItemRectReader&) = delete;
+    ItemRectReader& operator=(const ItemRectReader&) = delete;
+
+    RECT item{};
+    bool read = false;
+    // What the window answered when the menu measured its item.
+    UINT measuredWidth = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        ItemRectReader& self = *active_;
+        if (msg == WM_ENTERIDLE && wParam == MSGF_MENU && !self.read) {
+            self.read = GetMenuItemRect(hwnd, self.menu_, 0, &self.item) != 0;
+            EndMenu();
+        }
+        LRESULT result = CallWindowProcA(self.previous_, hwnd, msg, wParam, lParam);
+        if (msg == WM_MEASUREITEM)
+            self.measuredWidth = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemWidth;
+        return result;
+    }
+
+    static inline ItemRectReader* active_ = nullptr;
+    HWND window_;
+    HMENU menu_;
+    WNDPROC previous_ = nullptr;
+};
+
+// The tray menu as the user opens it: its first item, a group with the
+// folder icon, is measured as its text plus the scaled allowance, and the
+// menu shows it at least that wide and as high as the scaled icon.
+TEST_F(DpiWindowTest, TheTrackedLauncherMenuHasScaledItems) {
+    WriteDataFile(folder.Path(), {{"道具", KIND_GROUP, kParentTopLevel}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    ASSERT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+    ItemRectReader reader(Handle(), w.LauncherMenuHandle());
+    SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    ASSERT_TRUE(reader.read);
+    const RECT item = reader.item;
+    Font font = MenuFont();
+    const int width = TextWidth(Handle(), font.Get(), "道具") + ScaleForDpi(20, Dpi());
+    EXPECT_EQ(width, static_cast<int>(reader.measuredWidth));
+    EXPECT_GE(item.right - item.left, width);
+    EXPECT_GE(item.bottom - item.top, ScaleForDpi(16, Dpi()));
+}
+
+// The window's icons at the sizes of its DPI, the tray's at the system's
+// small-icon size, each the image drawn for that size.
+TEST_F(DpiWindowTest, IconsComeAtTheSizesTheDpiAsksFor) {
+    WriteOptions();
+    Open();
+    auto big = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_GETICON, ICON_BIG, 0));
+    auto small = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_GETICON, ICON_SMALL, 0));
+    const int bigSize = ScaleForDpi(32, Dpi());
+    const int smallSize = ScaleForDpi(16, Dpi());
+    EXPECT_EQ(bigSize, IconSize(big).cx);
+    EXPECT_EQ(bigSize, IconSize(big).cy);
+    EXPECT_EQ(smallSize, IconSize(small).cx);
+    EXPECT_EQ(smallSize, IconSize(small).cy);
+    EXPECT_EQ(big, reinterpret_cast<HICON>(SendMessageA(Handle(), WM_QUERYDRAGICON, 0, 0)));
+    ASSERT_EQ(1u, shell.Of("NIM_ADD").size());
+    SIZE tray = IconSize(shell.Of("NIM_ADD")[0].icon.hIcon);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), tray.cx);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSMICON), tray.cy);
+}
+
+// A move to a monitor of another DPI: the window takes the suggested
+// rectangle, its icons are loaded at the new sizes and the list's columns
+// keep their share; moving back restores them.
+TEST_F(DpiWindowTest, AChangeOfDpiResizesTheWindowItsIconsAndColumns) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    const HWND list = w.ItemList().Handle();
+    const int name = ListView_GetColumnWidth(list, 0);
+    const int place = ListView_GetColumnWidth(list, 1);
+    EXPECT_EQ(ScaleForDpi(100, Dpi()), name);
+    EXPECT_EQ(ScaleForDpi(250, Dpi()), place);
+    const RECT before = w.WindowRect();
+
+    const UINT twice = Dpi() * 2;
+    RECT suggested{before.left + 10, before.top + 20,
+                   before.left + 10 + 2 * (before.right - before.left),
+                   before.top + 20 + 2 * (before.bottom - before.top)};
+    SendMessageA(Handle(), WM_DPICHANGED, MAKEWPARAM(twice, twice),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT after = w.WindowRect();
+    EXPECT_EQ(suggested.left, after.left);
+    EXPECT_EQ(suggested.top, after.top);
+    EXPECT_EQ(suggested.right, after.right);
+    EXPECT_EQ(suggested.bottom, after.bottom);
+    EXPECT_EQ(2 * name, ListView_GetColumnWidth(list, 0));
+    EXPECT_EQ(2 * place, ListView_GetColumnWidth(list, 1));
+    auto big = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_GETICON, ICON_BIG, 0));
+    auto small = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(ScaleForDpi(64, Dpi()), IconSize(big).cx);
+    EXPECT_EQ(ScaleForDpi(32, Dpi()), IconSize(small).cx);
+
+    SendMessageA(Handle(), WM_DPICHANGED, MAKEWPARAM(Dpi(), Dpi()),
+                 reinterpret_cast<LPARAM>(&before));
+    after = w.WindowRect();
+    EXPECT_EQ(before.right - before.left, after.right - after.left);
+    EXPECT_EQ(name, ListView_GetColumnWidth(list, 0));
+    EXPECT_EQ(place, ListView_GetColumnWidth(list, 1));
+    big = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(ScaleForDpi(32, Dpi()), IconSize(big).cx);
+}
+
+// Every dialog from its template at this DPI: each control's text, in the
+// control's font, fits the control (a check box's text beside its box).
+INT_PTR CALLBACK PlainDialog(HWND, UINT msg, WPARAM, LPARAM) {
+    return msg == WM_INITDIALOG;
+}
+
+struct TextFit {
+    std::string text;
+    int need;
+    int have;
+    int needHeight;
+    int haveHeight;
+};
+
+BOOL CALLBACK CollectFit(HWND control, LPARAM param) {
+    auto* fits = reinterpret_cast<std::vector<TextFit>*>(param);
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) ||
+        (lstrcmpiA(className, "Button") != 0 && lstrcmpiA(className, "Static") != 0))
+        return TRUE;
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    char text[256] = {};
+    GetWindowTextA(control, text, sizeof text);
+    bool isStatic = lstrcmpiA(className, "Static") == 0;
+    if (!text[0] || (isStatic && (style & SS_TYPEMASK) > SS_RIGHT &&
+                     (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP))
+        return TRUE;
+    LONG type = style & BS_TYPEMASK;
+    if (!isStatic && type == BS_GROUPBOX)
+        return TRUE;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT rect{};
+    DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT client{};
+    GetClientRect(control, &client);
+    int need = rect.right;
+    bool checkBox = !isStatic &&
+                    (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+                     type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+    if (checkBox)
+        need += GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+    else if (!isStatic)
+        need += 2 * GetSystemMetrics(SM_CXEDGE);
+    fits->push_back({text, need, client.right, rect.bottom, client.bottom});
+    return TRUE;
+}
+
+TEST(DialogTexts, EveryControlHoldsItsText) {
+    for (int id : {IDD_SETTINGS, IDD_ITEM_EDITOR, IDD_OPTIONS, IDD_ABOUT}) {
+        SCOPED_TRACE(testing::Message() << "dialog " << id);
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr,
+                                         PlainDialog, 0);
+        ASSERT_NE(nullptr, dialog);
+        std::vector<TextFit> fits;
+        EnumChildWindows(dialog, CollectFit, reinterpret_cast<LPARAM>(&fits));
+        EXPECT_LT(0u, fits.size());
+        for (const TextFit& fit : fits) {
+            EXPECT_LE(fit.need, fit.have) << fit.text;
+            EXPECT_LE(fit.needHeight, fit.haveHeight) << fit.text;
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+} // namespace
