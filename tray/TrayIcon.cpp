@@ -18,7 +18,7 @@ TrayMenuChoice MenuForClick(LPARAM mouseMessage, int32_t opt5) {
 // clicks elsewhere; the posted null message lets the menu end properly.
 void TrackTrayMenu(HMENU menu, HWND owner, int x, int y) {
     SetForegroundWindow(owner);
-    TrackPopupMenu(menu, 0, x, y, 0, owner, nullptr);
+    System().trackPopupMenu(menu, 0, x, y, 0, owner, nullptr);
     PostMessageA(owner, WM_NULL, 0, 0);
 }
 

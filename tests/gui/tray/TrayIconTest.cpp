@@ -14,6 +14,7 @@
 #include "support/SettingsWindowFixture.h"
 #include "tray/Launching.h"
 #include "tray/TrayIcon.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -211,6 +212,75 @@ TEST_F(TrayTest, ButtonsOpenTheirMenusAndOpt5SwapsThem) {
         HMENU expected = test.expected == Tracked::Launcher ? window->LauncherMenuHandle()
                                                             : window->SystemMenuHandle();
         EXPECT_EQ(expected, opened.front());
+    }
+}
+
+// TrackPopupMenu's arguments, recorded instead of a menu shown.
+struct TrackedMenu {
+    HMENU menu;
+    UINT flags;
+    int x;
+    int y;
+    int reserved;
+    HWND owner;
+    bool noRectangle;
+};
+
+class TrackRecorder {
+public:
+    TrackRecorder() : saved_(System().trackPopupMenu) {
+        active_ = this;
+        System().trackPopupMenu = Track;
+    }
+    ~TrackRecorder() {
+        System().trackPopupMenu = saved_;
+        active_ = nullptr;
+    }
+    TrackRecorder(const TrackRecorder&) = delete;
+    TrackRecorder& operator=(const TrackRecorder&) = delete;
+    std::vector<TrackedMenu> tracked;
+
+private:
+    static BOOL WINAPI Track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                             const RECT* rect) {
+        active_->tracked.push_back({menu, flags, x, y, reserved, owner, rect == nullptr});
+        return FALSE;
+    }
+    static inline TrackRecorder* active_ = nullptr;
+    decltype(&TrackPopupMenu) saved_;
+};
+
+// The menu opens with its top-left corner at the cursor (not at any point
+// the callback carries), chosen with the left button, owned by the window;
+// a null message is posted to the window afterwards, so the menu ends
+// properly.
+TEST_F(TrayTest, MenuIsTrackedAtTheCursorWithFlags0AndANullMessageFollows) {
+    OpenWith({});
+    SetCursorPos(321, 234);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ASSERT_NE(0, cursor.x);
+    ASSERT_NE(0, cursor.y);
+    for (LPARAM button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+        SCOPED_TRACE(button);
+        MSG stale;
+        while (PeekMessageA(&stale, Handle(), WM_NULL, WM_NULL, PM_REMOVE)) {
+        }
+        TrackRecorder recorder;
+        SendMessageA(Handle(), WM_TRAYNOTIFY, 1, button);
+        ASSERT_EQ(1u, recorder.tracked.size());
+        const TrackedMenu& track = recorder.tracked[0];
+        EXPECT_EQ(button == WM_LBUTTONDOWN ? window->LauncherMenuHandle()
+                                           : window->SystemMenuHandle(),
+                  track.menu);
+        EXPECT_EQ(0u, track.flags);
+        EXPECT_EQ(cursor.x, track.x);
+        EXPECT_EQ(cursor.y, track.y);
+        EXPECT_EQ(0, track.reserved);
+        EXPECT_EQ(Handle(), track.owner);
+        EXPECT_TRUE(track.noRectangle);
+        MSG posted;
+        EXPECT_TRUE(PeekMessageA(&posted, Handle(), WM_NULL, WM_NULL, PM_REMOVE));
     }
 }
 
