@@ -17,18 +17,10 @@ constexpr int kEditCommandMenuItems[] = {ID_TOOLS_EDIT, ID_TOOLS_DELETE, ID_TOOL
                                          ID_TOOLS_DOWN};
 constexpr int kEditCommandButtons[] = {IDC_EDIT, IDC_DELETE, IDC_UP, IDC_DOWN};
 
-// The icon of the file itself; for a path the shell cannot resolve (a
-// missing file), the icon of a plain file of that name, by its extension.
-int FileIconIndex(const char* path) {
-    int index = SmallIconIndex(path);
-    if (index < 0)
-        index = SmallIconIndex(path, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
-    return index < 0 ? I_IMAGENONE : index;
-}
-
-int UrlIconIndex() {
-    int index = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
-    return index < 0 ? I_IMAGENONE : index;
+// An image of -1 would make the list ask its parent for the image
+// (I_IMAGECALLBACK): an icon that could not be found is no image.
+int ListImage(int iconIndex) {
+    return iconIndex < 0 ? I_IMAGENONE : iconIndex;
 }
 
 // The group a tree item stands for: -1 for the root (the top level), a
@@ -111,7 +103,8 @@ void SettingsWindow::FillItemList(HTREEITEM item) {
         int image = entry->kind == KIND_FILE  ? FileIconIndex(path.c_str())
                     : entry->kind == KIND_URL ? UrlIconIndex()
                                               : folderIconIndex;
-        int row = itemList.InsertItem(itemList.Count(), FieldString(entry->name).c_str(), image);
+        int row = itemList.InsertItem(itemList.Count(), FieldString(entry->name).c_str(),
+                                      ListImage(image));
         itemList.SetItemText(row, 1, entry->kind == KIND_GROUP ? kGroupLocation : path.c_str());
     }
 }

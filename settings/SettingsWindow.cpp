@@ -426,9 +426,12 @@ void SettingsWindow::OnWindowPosChanged(const WINDOWPOS& pos) {
 }
 
 // With opt2, a minimised window leaves the taskbar; the system menu's
-// "設定(&S)..." brings it back.
+// "設定(&S)..." brings it back. Not while one of the program's dialogs or
+// message boxes is open: the dialog hides with its minimised owner and the
+// tray opens no menu then, so the taskbar button is the only way back.
 void SettingsWindow::OnSize(UINT type) {
-    if (type == SIZE_MINIMIZED && store.GetOptions()->opt2)
+    if (type == SIZE_MINIMIZED && store.GetOptions()->opt2 &&
+        Application::Instance().ModalDepth() == 0)
         Show(SW_HIDE);
 }
 

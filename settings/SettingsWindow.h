@@ -83,6 +83,7 @@ private:
     bool OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result);
     bool OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result);
     void OnTrayNotify(TrayMenuChoice choice);
+    void BringModalWindowToFront();
     bool OnTrayCommand(UINT id);
 
     // Lifecycle

@@ -61,11 +61,14 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
 }
 
 // The menu opens at the cursor. While one of the program's modal dialogs or
-// message boxes is open, clicks are ignored: the menus' commands (exit
-// among them) must not run underneath it.
+// message boxes is open, no menu opens: its commands (exit among them) must
+// not run underneath it. The click brings that dialog to the front instead,
+// for a user who lost it behind other windows.
 void SettingsWindow::OnTrayNotify(TrayMenuChoice choice) {
-    if (Application::Instance().ModalDepth() > 0)
+    if (Application::Instance().ModalDepth() > 0) {
+        BringModalWindowToFront();
         return;
+    }
     POINT cursor{};
     GetCursorPos(&cursor);
     if (choice == TrayMenuChoice::Launcher)
@@ -102,4 +105,15 @@ bool SettingsWindow::OnTrayCommand(UINT id) {
     default:
         return LaunchEntryOfCommand(CommittedTable(), id);
     }
+}
+
+// A dialog hides with its minimised owner, so a minimised window is restored
+// first; a hidden one is left hidden, its dialogs stay on screen.
+void SettingsWindow::BringModalWindowToFront() {
+    HWND dialog = Application::Instance().ModalWindow();
+    if (!dialog)
+        return;
+    if (IsIconic() && IsVisible())
+        ShowWindow(hwnd_, SW_RESTORE);
+    SetForegroundWindow(dialog);
 }

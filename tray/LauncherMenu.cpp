@@ -7,17 +7,6 @@
 
 namespace {
 
-// The shell's small-icon index for a file entry, or -1 when the shell
-// cannot resolve the path.
-int FileIconIndex(const char* path) {
-    return SmallIconIndex(path);
-}
-
-// Every URL shows the internet-shortcut icon, whatever its scheme.
-int UrlIconIndex() {
-    return SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
-}
-
 UINT LaunchCommand(const LaunchEntry& entry) {
     return LaunchCommandBase + static_cast<UINT>(entry.id);
 }

@@ -26,7 +26,7 @@ Icon LoadTrayIcon(HINSTANCE module, int id) {
 void TrackTrayMenu(HMENU menu, HWND owner, int x, int y) {
     TrackedMenuDpi dpi(DpiAtPoint({x, y}));
     SetForegroundWindow(owner);
-    TrackPopupMenu(menu, 0, x, y, 0, owner, nullptr);
+    System().trackPopupMenu(menu, 0, x, y, 0, owner, nullptr);
     PostMessageA(owner, WM_NULL, 0, 0);
 }
 

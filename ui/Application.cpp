@@ -72,6 +72,15 @@ int Application::Run() {
 
 void Application::WinHelp(DWORD, UINT) {}
 
+// The system remembers, for the main window, the window it owns (directly
+// or through a dialog it owns) that was active last: the dialog on top.
+HWND Application::ModalWindow() const {
+    if (modalDepth_ == 0 || !mainWindow_)
+        return nullptr;
+    HWND popup = GetLastActivePopup(mainWindow_);
+    return popup != mainWindow_ ? popup : nullptr;
+}
+
 LRESULT CALLBACK Application::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
     auto* msg = reinterpret_cast<MSG*>(lParam);
     if (code == MSGF_DIALOGBOX && instance && instance->promptContext_ != 0 &&

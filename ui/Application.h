@@ -51,6 +51,10 @@ public:
     int ModalDepth() const { return modalDepth_; }
     void EnterModal() { ++modalDepth_; }
     void LeaveModal() { --modalDepth_; }
+    // The dialog or message box of the program that is open over the main
+    // window, the innermost when they nest (a box opened by a dialog), or
+    // null when none is.
+    HWND ModalWindow() const;
 
 private:
     static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);

@@ -22,3 +22,16 @@ int SmallIconIndex(const char* path, DWORD attributes, UINT flags) {
         return -1;
     return info.iIcon;
 }
+
+// Every view of an entry shows the same icon: the list and the tray menu
+// both ask here.
+int FileIconIndex(const char* path) {
+    int index = SmallIconIndex(path);
+    if (index < 0)
+        index = SmallIconIndex(path, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+    return index;
+}
+
+int UrlIconIndex() {
+    return SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+}

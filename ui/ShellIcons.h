@@ -14,3 +14,12 @@ HIMAGELIST SmallSystemImageList();
 // with these file attributes and extra SHGFI_ flags (SHGFI_PIDL: the path is
 // an item identifier list), or -1 when the shell gives none.
 int SmallIconIndex(const char* path, DWORD attributes = 0, UINT flags = 0);
+
+// The small icon of a file path: the file's own icon; for a path the shell
+// cannot resolve (a missing file, an unreachable drive) the icon of its
+// type, found by the name alone; -1 only when even that fails.
+int FileIconIndex(const char* path);
+
+// The internet-shortcut icon, shown for every URL whatever its scheme; -1
+// when the shell has none.
+int UrlIconIndex();

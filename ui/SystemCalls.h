@@ -27,6 +27,7 @@ struct SystemCalls {
     decltype(&CoUninitialize) coUninitialize = CoUninitialize;
     decltype(&WaitMessage) waitMessage = WaitMessage;
     decltype(&CreatePopupMenu) createPopupMenu = CreatePopupMenu;
+    decltype(&TrackPopupMenu) trackPopupMenu = TrackPopupMenu;
 };
 
 // The table in use; tests assign members and restore them afterwards.

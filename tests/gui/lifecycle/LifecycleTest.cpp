@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "resource.h"
 #include "support/EditingTestSupport.h"
+#include "support/Foreground.h"
 #include "ui/Application.h"
 
 namespace {
@@ -260,6 +261,48 @@ TEST_F(LifecycleTest, MinimisingHidesTheWindowOnlyWithOpt2) {
         EXPECT_TRUE(w.IsVisible());
         EXPECT_FALSE(w.IsIconic());
     }
+}
+
+// On Windows a dialog hides with its minimised owner, and the tray opens no
+// menu while it is open: hidden as well, the window could not be reached
+// again. It stays minimised on the taskbar then, and a click on the tray
+// icon restores it with the dialog in front.
+TEST_F(LifecycleTest, MinimisingWithOpt2KeepsTheWindowOnTheTaskbarWhileADialogIsOpen) {
+    Options options = Shown();
+    options.opt2 = 1;
+    WriteOptions(options);
+    SettingsWindow& w = Open();
+    bool iconic = false;
+    bool visible = false;
+    bool restoredByClick = false;
+    bool otherWasInFront = false;
+    HWND about = nullptr;
+    HWND foreground = nullptr;
+    ModalDriver driver([&](HWND dialog) {
+        about = dialog;
+        ShowWindow(Handle(), SW_MINIMIZE);
+        PumpMessages();
+        iconic = w.IsIconic();
+        visible = w.IsVisible();
+        OtherProgramWindow other;
+        otherWasInFront = other.PutInFront();
+        MenuRecorder menus(Handle());
+        SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+        restoredByClick = !w.IsIconic() && w.IsVisible();
+        foreground = GetForegroundWindow();
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_HELP_ABOUT);
+    ASSERT_EQ(1, driver.Runs());
+    EXPECT_TRUE(iconic);
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(restoredByClick);
+    ASSERT_TRUE(otherWasInFront);
+    EXPECT_EQ(about, foreground);
+    // With the dialog closed, minimising hides the window again.
+    ShowWindow(Handle(), SW_MINIMIZE);
+    PumpMessages();
+    EXPECT_FALSE(w.IsVisible());
 }
 
 // "設定(&S)..." from the tray after an entry was deleted without Apply.

@@ -60,6 +60,16 @@ void CollectSubmenus(HMENU menu, std::vector<HMENU>* found) {
     }
 }
 
+// The icon the shell gives for a file of this name's type, without looking
+// for the file.
+int TypeIcon(const char* path) {
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
+        return -1;
+    return info.iIcon;
+}
+
 struct MenuCase {
     const char* title;
     std::vector<EntryRow> entries;
@@ -146,8 +156,9 @@ TEST(LauncherMenuComponentTest, ItemsCarryTheirIcons) {
     HMENU handle = menu.Handle();
     ASSERT_EQ(3, GetMenuItemCount(handle));
     EXPECT_EQ(folderIcon, DataOf(ItemInfo(handle, 0))->iconIndex);
-    // The shell cannot resolve a missing file: no icon.
-    EXPECT_EQ(-1, DataOf(ItemInfo(handle, 1))->iconIndex);
+    // The shell cannot resolve a missing file: it shows the icon of its type.
+    EXPECT_NE(-1, TypeIcon("C:\\no\\such\\file.exe"));
+    EXPECT_EQ(TypeIcon("C:\\no\\such\\file.exe"), DataOf(ItemInfo(handle, 1))->iconIndex);
     EXPECT_EQ(SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES),
               DataOf(ItemInfo(handle, 2))->iconIndex);
     EXPECT_NE(-1, DataOf(ItemInfo(handle, 2))->iconIndex);
@@ -248,8 +259,8 @@ TEST_F(LauncherMenuTest, ItemsCarryTheirIcons) {
     HMENU menu = w.LauncherMenuHandle();
     ASSERT_EQ(3, GetMenuItemCount(menu));
     EXPECT_EQ(w.FolderIconIndex(), DataOf(ItemInfo(menu, 0))->iconIndex);
-    // The shell cannot resolve a missing file: no icon.
-    EXPECT_EQ(-1, DataOf(ItemInfo(menu, 1))->iconIndex);
+    EXPECT_NE(-1, DataOf(ItemInfo(menu, 1))->iconIndex);
+    EXPECT_EQ(TypeIcon("C:\\no\\such\\file.exe"), DataOf(ItemInfo(menu, 1))->iconIndex);
     EXPECT_NE(-1, DataOf(ItemInfo(menu, 2))->iconIndex);
 }
 

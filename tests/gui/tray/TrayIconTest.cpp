@@ -9,9 +9,12 @@
 
 #include "TraySupport.h"
 #include "resource.h"
+#include "support/DialogDriving.h"
+#include "support/Foreground.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/Launching.h"
 #include "tray/TrayIcon.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -212,6 +215,75 @@ TEST_F(TrayTest, ButtonsOpenTheirMenusAndOpt5SwapsThem) {
     }
 }
 
+// TrackPopupMenu's arguments, recorded instead of a menu shown.
+struct TrackedMenu {
+    HMENU menu;
+    UINT flags;
+    int x;
+    int y;
+    int reserved;
+    HWND owner;
+    bool noRectangle;
+};
+
+class TrackRecorder {
+public:
+    TrackRecorder() : saved_(System().trackPopupMenu) {
+        active_ = this;
+        System().trackPopupMenu = Track;
+    }
+    ~TrackRecorder() {
+        System().trackPopupMenu = saved_;
+        active_ = nullptr;
+    }
+    TrackRecorder(const TrackRecorder&) = delete;
+    TrackRecorder& operator=(const TrackRecorder&) = delete;
+    std::vector<TrackedMenu> tracked;
+
+private:
+    static BOOL WINAPI Track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                             const RECT* rect) {
+        active_->tracked.push_back({menu, flags, x, y, reserved, owner, rect == nullptr});
+        return FALSE;
+    }
+    static inline TrackRecorder* active_ = nullptr;
+    decltype(&TrackPopupMenu) saved_;
+};
+
+// The menu opens with its top-left corner at the cursor (not at any point
+// the callback carries), chosen with the left button, owned by the window;
+// a null message is posted to the window afterwards, so the menu ends
+// properly.
+TEST_F(TrayTest, MenuIsTrackedAtTheCursorWithFlags0AndANullMessageFollows) {
+    OpenWith({});
+    SetCursorPos(321, 234);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ASSERT_NE(0, cursor.x);
+    ASSERT_NE(0, cursor.y);
+    for (LPARAM button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+        SCOPED_TRACE(button);
+        MSG stale;
+        while (PeekMessageA(&stale, Handle(), WM_NULL, WM_NULL, PM_REMOVE)) {
+        }
+        TrackRecorder recorder;
+        SendMessageA(Handle(), WM_TRAYNOTIFY, 1, button);
+        ASSERT_EQ(1u, recorder.tracked.size());
+        const TrackedMenu& track = recorder.tracked[0];
+        EXPECT_EQ(button == WM_LBUTTONDOWN ? window->LauncherMenuHandle()
+                                           : window->SystemMenuHandle(),
+                  track.menu);
+        EXPECT_EQ(0u, track.flags);
+        EXPECT_EQ(cursor.x, track.x);
+        EXPECT_EQ(cursor.y, track.y);
+        EXPECT_EQ(0, track.reserved);
+        EXPECT_EQ(Handle(), track.owner);
+        EXPECT_TRUE(track.noRectangle);
+        MSG posted;
+        EXPECT_TRUE(PeekMessageA(&posted, Handle(), WM_NULL, WM_NULL, PM_REMOVE));
+    }
+}
+
 TEST_F(TrayTest, MenuOpensWhileTheWindowIsHidden) {
     OpenWith({});
     ASSERT_FALSE(window->IsVisible());
@@ -221,25 +293,90 @@ TEST_F(TrayTest, MenuOpensWhileTheWindowIsHidden) {
     EXPECT_TRUE(recorder.foregroundAtOpen);
 }
 
-TEST_F(TrayTest, ClicksAreIgnoredWhileAModalDialogIsOpen) {
+// What one click on the icon did while a dialog of the program was open,
+// with another program's window in front of it before the click.
+struct ClickOverDialog {
+    bool otherWasInFront = false;
+    std::vector<HMENU> opened;
+    HWND foreground = nullptr;
+    HWND active = nullptr;
+};
+
+class TrayOverDialogTest : public TrayTest {
+protected:
+    // Left and right button, each after the other window came in front.
+    std::vector<ClickOverDialog> ClickOver() {
+        std::vector<ClickOverDialog> seen;
+        for (LPARAM button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+            OtherProgramWindow other;
+            ClickOverDialog click;
+            click.otherWasInFront = other.PutInFront();
+            click.opened = Click(button);
+            click.foreground = GetForegroundWindow();
+            click.active = GetActiveWindow();
+            seen.push_back(click);
+        }
+        return seen;
+    }
+
+    void ExpectBroughtToFront(const std::vector<ClickOverDialog>& seen, HWND dialog) {
+        ASSERT_EQ(2u, seen.size());
+        for (const ClickOverDialog& click : seen) {
+            ASSERT_TRUE(click.otherWasInFront);
+            EXPECT_TRUE(click.opened.empty());
+            EXPECT_EQ(dialog, click.foreground);
+            EXPECT_EQ(dialog, click.active);
+        }
+    }
+};
+
+// No menu opens over the version dialog (its exit would end the program
+// under it); the click gives the dialog back to a user who lost it.
+TEST_F(TrayOverDialogTest, ClickBringsTheVersionDialogToTheFrontAndOpensNoMenu) {
     OpenWith({});
-    std::vector<HMENU> opened{reinterpret_cast<HMENU>(1)};
+    HWND about = nullptr;
     std::string caption;
+    std::vector<ClickOverDialog> seen;
     ModalDriver driver([&](HWND dialog) {
-        char text[64] = {};
-        GetWindowTextA(dialog, text, sizeof text);
-        caption = text;
-        opened = Click(WM_LBUTTONDOWN);
-        std::vector<HMENU> right = Click(WM_RBUTTONDOWN);
-        opened.insert(opened.end(), right.begin(), right.end());
+        about = dialog;
+        caption = WindowCaption(dialog);
+        seen = ClickOver();
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     Command(ID_TRAY_ABOUT);
-    EXPECT_EQ(1, driver.Runs());
+    ASSERT_EQ(1, driver.Runs());
     EXPECT_EQ("バージョン情報", caption);
-    EXPECT_TRUE(opened.empty());
-    // Afterwards clicks work again.
+    ExpectBroughtToFront(seen, about);
+    // Afterwards clicks open menus again.
     EXPECT_EQ(1u, Click(WM_LBUTTONDOWN).size());
+}
+
+// A message box opened by a dialog: the box, on top of both, comes to the
+// front, not the dialog that waits for it.
+TEST_F(TrayOverDialogTest, ClickBringsAPromptOverTheOptionsDialogToTheFront) {
+    OpenWith({});
+    Command(ID_TRAY_SETTINGS);
+    HWND prompt = nullptr;
+    bool isMessageBox = false;
+    std::vector<ClickOverDialog> seen;
+    DialogScript script({
+        [](HWND options) {
+            PostMessageA(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_REMOVE_BROKEN, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(options, IDC_OPT_REMOVE_BROKEN)));
+        },
+        [&](HWND box) {
+            prompt = box;
+            isMessageBox = IsMessageBox(box);
+            seen = ClickOver();
+            HWND options = GetWindow(box, GW_OWNER);
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(options, WM_COMMAND, IDCANCEL, 0);
+        },
+    });
+    Command(ID_TOOLS_OPTIONS);
+    ASSERT_EQ(2, script.Seen());
+    ASSERT_TRUE(isMessageBox);
+    ExpectBroughtToFront(seen, prompt);
 }
 
 TEST_F(TrayTest, TheTaskbarMessageReachesTheHiddenWindowAsABroadcast) {

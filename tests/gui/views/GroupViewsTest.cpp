@@ -216,6 +216,59 @@ TEST_F(GroupViewsTest, RowsShowShellIconsFolderIconsAndGroupLocation) {
     EXPECT_EQ(List().ItemText(3, 1), "Group");
 }
 
+// The icon index of the tray menu item at the position.
+int MenuItemIcon(HMENU menu, int position) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    if (!GetMenuItemInfoA(menu, position, TRUE, &info) || !info.dwItemData)
+        return -100;
+    return reinterpret_cast<const MenuItemData*>(info.dwItemData)->iconIndex;
+}
+
+// A file entry shows one icon wherever it appears: its row in the list and
+// its item in the tray menu carry the same image, the file's own when the
+// shell finds the file, the icon of its type when it does not.
+TEST_F(GroupViewsTest, FileEntriesShowTheSameIconInTheListAndTheTrayMenu) {
+    // An entry may name a folder. Wine gives every program and the URL type
+    // one and the same icon, so a folder is the file whose own icon can be
+    // told from the others here.
+    const char* folderPath = "C:\\windows";
+    TempFolder files;
+    std::string goneText = files.File("gone.txt");
+    std::string goneProgram = files.File("gone.exe");
+    int ownIcon = ShellIcon(folderPath, 0, 0);
+    // The file's own icon is one that the other rules would not give: not
+    // the URL icon, not the icon of its type.
+    ASSERT_NE(-1, ownIcon);
+    ASSERT_NE(ShellIcon(".url", 0, SHGFI_USEFILEATTRIBUTES), ownIcon);
+    ASSERT_NE(ShellIcon(folderPath, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES), ownIcon);
+    ASSERT_EQ(-1, ShellIcon(goneText.c_str(), 0, 0));
+    struct IconCase {
+        const char* name;
+        std::string path;
+        int expected;
+    } cases[] = {
+        {"folder", folderPath, ownIcon},
+        {"gone text", goneText,
+         ShellIcon(goneText.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES)},
+        {"gone program", goneProgram,
+         ShellIcon(goneProgram.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES)},
+    };
+    std::vector<EntryRow> entries;
+    for (const IconCase& test : cases)
+        entries.push_back({test.name, KIND_FILE, kParentTopLevel, test.path.c_str()});
+    SettingsWindow& w = OpenShown(entries);
+    ASSERT_EQ(List().Count(), 3);
+    ASSERT_EQ(GetMenuItemCount(w.LauncherMenuHandle()), 3);
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(cases[row].name);
+        EXPECT_NE(-1, cases[row].expected);
+        EXPECT_EQ(List().ItemImage(row), cases[row].expected);
+        EXPECT_EQ(MenuItemIcon(w.LauncherMenuHandle(), row), cases[row].expected);
+    }
+}
+
 struct ListCase {
     const char* label;
     int32_t opt4;
