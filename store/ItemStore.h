@@ -49,6 +49,8 @@ public:
     void SetDirectory(const std::string& directory);
     std::string DataFilePath() const;
     std::string TempFilePath() const;
+    // The data file as it was before the last save replaced it.
+    std::string BackupFilePath() const;
     std::string SettingsFilePath() const;
 
     // Entry tables
@@ -95,6 +97,9 @@ private:
     bool KeepCopyOfDataFile();
     bool FindSameCopy(const std::string& base, std::string* name);
     uint8_t ChecksumOf(int32_t version) const;
+    bool WriteTempFile(const std::string& tempFile);
+    bool PutBackupInPlace(bool* hadBackup);
+    void RestoreBackup(bool hadBackup);
 
     Platform* platform_;
     Options options_;
