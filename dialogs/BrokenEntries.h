@@ -4,9 +4,12 @@
 
 #include "store/ItemStore.h"
 
-// A file entry whose path the file system cannot find. Groups and URLs are
-// never broken, whatever their path holds.
-bool IsBrokenEntry(const LaunchEntry& entry);
+#include <string>
+
+// A file entry whose path, expanded and resolved against the program's
+// folder, the file system cannot find. Groups and URLs are never broken,
+// whatever their path holds.
+bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder);
 
 // What the removal took away from each table, subtrees included.
 struct RemovedCounts {

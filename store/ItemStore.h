@@ -47,6 +47,7 @@ public:
 
     // Where the data and settings files live; by default the program's folder.
     void SetDirectory(const std::string& directory);
+    const std::string& Directory() const { return directory_; }
     std::string DataFilePath() const;
     std::string TempFilePath() const;
     // The data file as it was before the last save replaced it.

@@ -2,14 +2,15 @@
 
 #include <shellapi.h>
 
+#include "ui/EntryPath.h"
 #include "ui/ShellIcons.h"
 
 namespace {
 
 // The shell's small-icon index for a file entry, or -1 when the shell
 // cannot resolve the path.
-int FileIconIndex(const char* path) {
-    return SmallIconIndex(path);
+int FileIconIndex(const char* path, const std::string& programFolder) {
+    return SmallIconIndex(ExpandEntryPath(path, programFolder).c_str());
 }
 
 // Every URL shows the internet-shortcut icon, whatever its scheme.
@@ -48,7 +49,8 @@ void LauncherMenu::AppendGroupEntries(HMENU target, std::span<const LaunchEntry>
             AppendGroup(target, table, i, data, folderIconIndex);
             continue;
         }
-        data->iconIndex = entry.kind == KIND_FILE ? FileIconIndex(entry.path) : UrlIconIndex();
+        data->iconIndex =
+            entry.kind == KIND_FILE ? FileIconIndex(entry.path, programFolder) : UrlIconIndex();
         AppendMenuA(target, MF_OWNERDRAW, LaunchCommand(entry),
                     reinterpret_cast<const char*>(data));
     }

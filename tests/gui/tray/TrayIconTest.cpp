@@ -137,7 +137,7 @@ TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
     for (const LaunchCase& test : cases) {
         SCOPED_TRACE(test.file);
         shell.calls.clear();
-        EXPECT_TRUE(LaunchEntryOfCommand(table, test.command));
+        EXPECT_TRUE(LaunchEntryOfCommand(table, test.command, "C:\\Brindleway"));
         std::vector<ShellCall> calls = shell.Of("ShellExecute");
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ("open", calls[0].verb);
@@ -154,9 +154,9 @@ TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
 TEST(LaunchingComponentTest, CommandsMatchingNoEntryOpenNothing) {
     ShellRecorder shell;
     std::vector<LaunchEntry> table = TreeOrderTable(kLaunchTable);
-    EXPECT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0));
+    EXPECT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0, "C:\\Brindleway"));
     for (UINT command : {LaunchCommandBase + 7, LaunchCommandBase + 254, ID_TRAY_EXIT + 0u})
-        EXPECT_FALSE(LaunchEntryOfCommand(table, command)) << command;
+        EXPECT_FALSE(LaunchEntryOfCommand(table, command, "C:\\Brindleway")) << command;
     EXPECT_TRUE(shell.Of("ShellExecute").empty());
 }
 
