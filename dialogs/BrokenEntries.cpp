@@ -9,15 +9,11 @@
 
 namespace {
 
-// Whether the search finds anything for the path. A folder named without a
-// trailing backslash is found as itself; with one, or a drive root, is not.
-bool PathFound(const char* path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
+// Whether a file or folder exists at the path. The attributes answer for a
+// drive root and for a folder named with its trailing backslash, which a
+// file search finds nothing for although the shell opens them.
+bool SomethingExistsAt(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Marks first, then removes from the last mark down: removing an entry
@@ -38,7 +34,7 @@ int RemoveFromTable(int count, const std::function<const LaunchEntry*(int)>& ent
 
 bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder) {
     return entry.kind == KIND_FILE &&
-           !PathFound(ExpandEntryPath(entry.path, programFolder).c_str());
+           !SomethingExistsAt(ExpandEntryPath(entry.path, programFolder).c_str());
 }
 
 RemovedCounts RemoveBrokenEntries(ItemStore& store) {

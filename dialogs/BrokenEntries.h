@@ -6,9 +6,9 @@
 
 #include <string>
 
-// A file entry whose path, expanded and resolved against the program's
-// folder, the file system cannot find. Groups and URLs are never broken,
-// whatever their path holds.
+// A file entry with nothing at its path (an empty path included), once the
+// path is expanded and resolved against the program's folder. Groups and
+// URLs are never broken, whatever their path holds.
 bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder);
 
 // What the removal took away from each table, subtrees included.

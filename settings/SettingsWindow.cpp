@@ -327,6 +327,10 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
     case TVN_SELCHANGINGW:
         OnTreeSelChanging(info);
         break;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
+        OnTreeItemExpanding(info);
+        break;
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
         OnTreeItemExpanded(info);
@@ -341,7 +345,13 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
 bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (msg) {
     case WM_SHOWWINDOW:
-        OnShowWindow(wParam != 0);
+        // A non-zero status: shown or hidden for its owner's sake, which this
+        // window, having none, never is.
+        if (lParam == 0)
+            OnVisibilityChange(wParam != 0);
+        return false;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
         return false;
     case WM_SIZE:
         OnSize(static_cast<UINT>(wParam));
@@ -384,13 +394,28 @@ bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     return true;
 }
 
-// Every showing starts from the committed table: edits that were never
-// committed are dropped here.
-void SettingsWindow::OnShowWindow(bool showing) {
-    if (!showing)
+// Every showing of the hidden window starts from the committed table: edits
+// that were never committed are dropped here. A window that was visible, or
+// only minimised, keeps them.
+void SettingsWindow::OnVisibilityChange(bool visible) {
+    if (!visible) {
+        hiddenSinceReload = true;
         return;
+    }
+    if (!hiddenSinceReload)
+        return;
+    hiddenSinceReload = false;
     store.RestoreData();
     RebuildTree();
+}
+
+// Restoring a hidden, minimised window sends no WM_SHOWWINDOW under Wine;
+// every change of visibility passes here.
+void SettingsWindow::OnWindowPosChanged(const WINDOWPOS& pos) {
+    if (pos.flags & SWP_SHOWWINDOW)
+        OnVisibilityChange(true);
+    else if (pos.flags & SWP_HIDEWINDOW)
+        OnVisibilityChange(false);
 }
 
 // With opt2, a minimised window leaves the taskbar; the system menu's

@@ -98,7 +98,8 @@ private:
     void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
-    void OnShowWindow(bool showing);
+    void OnVisibilityChange(bool visible);
+    void OnWindowPosChanged(const WINDOWPOS& pos);
     void OnSize(UINT type);
     bool OnClose();
     void OnDestroy();
@@ -106,6 +107,7 @@ private:
 
     // Views
     void OnTreeSelChanging(const NMTREEVIEWA* info);
+    void OnTreeItemExpanding(const NMTREEVIEWA* info);
     void OnTreeItemExpanded(const NMTREEVIEWA* info);
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
@@ -144,6 +146,9 @@ private:
     TrayIcon trayIcon;
 
     bool firstRun = false;
+    // The window has been hidden (it is created so) since the working table
+    // was last reloaded: its next showing reloads it.
+    bool hiddenSinceReload = true;
     // The state last given to the edit commands; the resources start them
     // enabled.
     bool editCommandsEnabled = true;

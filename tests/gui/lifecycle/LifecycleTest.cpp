@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 #include "resource.h"
-#include "support/SettingsWindowFixture.h"
+#include "support/EditingTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -235,6 +235,70 @@ TEST_F(LifecycleTest, MinimisingHidesTheWindowOnlyWithOpt2) {
         Command(ID_TRAY_SETTINGS);
         EXPECT_TRUE(w.IsVisible());
         EXPECT_FALSE(w.IsIconic());
+    }
+}
+
+// "設定(&S)..." from the tray after an entry was deleted without Apply.
+class ShowAgainTest : public EditingTest {
+protected:
+    using Names = std::vector<std::string>;
+
+    // Opens the window over three files and deletes the middle one as the
+    // user does: its row, then the Delete button.
+    void OpenAndDeleteRow(int32_t opt2) {
+        WriteDataFile(folder.Path(), {{"f0", KIND_FILE, kParentTopLevel, "C:\\f0.txt"},
+                                      {"f1", KIND_FILE, kParentTopLevel, "C:\\f1.txt"},
+                                      {"f2", KIND_FILE, kParentTopLevel, "C:\\f2.txt"}});
+        Options options{};
+        options.opt1 = 1;
+        options.opt2 = opt2;
+        WriteOptions(options);
+        Open();
+        SelectRow(1);
+        Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+        ASSERT_EQ(ListNames(), (Names{"f0", "f2"}));
+    }
+    // The window's minimise box sends this.
+    void Minimise() {
+        SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        PumpMessages();
+        ASSERT_TRUE(window->IsIconic());
+    }
+    void ChooseSettingsInTheTrayMenu() {
+        Command(ID_TRAY_SETTINGS);
+        PumpMessages();
+        EXPECT_TRUE(window->IsVisible());
+        EXPECT_FALSE(window->IsIconic());
+    }
+    Names ListNames() const {
+        Names names;
+        for (int row = 0; row < List().Count(); ++row)
+            names.push_back(List().ItemText(row, 0));
+        return names;
+    }
+};
+
+// With opt2 the minimised window hides; showing it again starts from the
+// committed table, as every showing of a hidden window does.
+TEST_F(ShowAgainTest, AWindowMinimisedIntoHidingDropsTheDeletion) {
+    OpenAndDeleteRow(1);
+    Minimise();
+    ASSERT_FALSE(window->IsVisible());
+    ChooseSettingsInTheTrayMenu();
+    EXPECT_EQ(ListNames(), (Names{"f0", "f1", "f2"}));
+    EXPECT_EQ(Store().GetDataNum(), 3);
+}
+
+TEST_F(ShowAgainTest, AVisibleOrOnlyMinimisedWindowKeepsTheDeletion) {
+    for (bool minimise : {false, true}) {
+        SCOPED_TRACE(minimise ? "minimised" : "visible");
+        OpenAndDeleteRow(0);
+        if (minimise)
+            Minimise();
+        ASSERT_TRUE(window->IsVisible());
+        ChooseSettingsInTheTrayMenu();
+        EXPECT_EQ(ListNames(), (Names{"f0", "f2"}));
+        EXPECT_EQ(Store().GetDataNum(), 2);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "support/DialogDriving.h"
 #include "support/EditingTestSupport.h"
+#include "support/RealInput.h"
 
 namespace {
 
@@ -56,6 +57,35 @@ protected:
     }
     bool Expanded(const std::string& name) const {
         return (Tree().ItemState(FindItem(name), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    }
+    // The middle of the group's expand button, found on its line left of its
+    // icon by asking the tree what lies there.
+    POINT ExpandButton(const std::string& name) const {
+        RECT line{};
+        RECT text{};
+        EXPECT_TRUE(Tree().ItemRect(FindItem(name), &line, false)) << name;
+        Tree().ItemRect(FindItem(name), &text, true);
+        int y = (line.top + line.bottom) / 2;
+        int first = -1;
+        int last = -1;
+        for (int x = line.left; x < text.left; ++x) {
+            UINT flags = 0;
+            if (Tree().HitTest({x, y}, &flags) == FindItem(name) && (flags & TVHT_ONITEMBUTTON)) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        }
+        EXPECT_GE(first, 0) << name << " shows no expand button";
+        return POINT{(first + last) / 2, y};
+    }
+    // A real click on the group's expand button; returns once the tree has
+    // taken it.
+    void ClickExpandButton(const std::string& name) {
+        bool wasExpanded = Expanded(name);
+        real_input::ClickAt(Tree().Handle(), ExpandButton(name));
+        ASSERT_TRUE(PumpUntil([&] { return Expanded(name) != wasExpanded; })) << name;
+        PumpMessages();
     }
 };
 
@@ -218,6 +248,48 @@ TEST_F(GroupViewsTest, GroupsKeepTheirExpandedStateAcrossRebuilds) {
     window->RebuildTree();
     EXPECT_EQ(Outline(), "ルート+(A+(A1-(A11) A2) B-(B1))");
     EXPECT_EQ(SelectedGroup(), "A1");
+}
+
+// The list must always show the selected group's entries: Edit, Delete, Up
+// and Down map its rows through the tree's selection.
+TEST_F(GroupViewsTest, CollapsingAGroupAroundTheSelectionSelectsIt) {
+    OpenShown({
+        {"A", KIND_GROUP, kParentTopLevel},    // 0
+        {"a-file", KIND_FILE, 0, "C:\\a.txt"}, // 1
+        {"A1", KIND_GROUP, 0},                 // 2
+        {"a1-file", KIND_FILE, 2, "C:\\a1.txt"},
+        {"a1-url", KIND_URL, 2, "http://a1/"},
+    });
+    ClickExpandButton("A");
+    SelectGroup("A1");
+    SelectRow(0);
+    ASSERT_TRUE(EditCommandsEnabled());
+
+    ClickExpandButton("A");
+    EXPECT_EQ(Outline(), "ルート+(A-(A1))");
+    EXPECT_EQ(Entry("A")->expanded, 0);
+    EXPECT_EQ(SelectedGroup(), "A");
+    EXPECT_EQ(Rows(), (RowList{"a-file|C:\\a.txt", "A1|Group"}));
+    EXPECT_FALSE(EditCommandsEnabled());
+
+    // Delete takes the entry its row shows, and nothing else.
+    SelectRow(0);
+    std::string shown = List().ItemText(0, 0);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    EXPECT_EQ(IndexOf(shown), -1) << shown;
+    EXPECT_EQ(TableOrder().size(), 4u);
+}
+
+// Collapsing a group elsewhere leaves the selection and the list alone.
+TEST_F(GroupViewsTest, CollapsingAnotherGroupKeepsTheSelection) {
+    OpenNested();
+    ClickExpandButton("A");
+    SelectGroup("B");
+    SelectRow(0);
+    ClickExpandButton("A");
+    EXPECT_EQ(SelectedGroup(), "B");
+    EXPECT_EQ(Rows(), RowList{"B1|Group"});
+    EXPECT_TRUE(EditCommandsEnabled());
 }
 
 TEST_F(GroupViewsTest, TheRootCannotBeCollapsed) {
