@@ -11,8 +11,11 @@ bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
         if (LaunchCommandBase + static_cast<UINT>(entry.id) != command)
             continue;
         if (entry.kind == KIND_FILE) {
-            std::string file = ExpandEntryPath(entry.path, programFolder);
-            System().shellExecute(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            EntryCommand run = EntryCommandOf(entry.path, programFolder);
+            System().shellExecute(nullptr, "open", run.file.c_str(),
+                                  run.arguments.empty() ? nullptr : run.arguments.c_str(),
+                                  run.workingFolder.empty() ? nullptr : run.workingFolder.c_str(),
+                                  SW_SHOWNORMAL);
         } else if (entry.kind == KIND_URL) {
             System().shellExecute(nullptr, "open", entry.path, nullptr, nullptr, SW_SHOWNORMAL);
         }

@@ -16,7 +16,8 @@
 // Opens the entry of the table whose launcher command this is. True when an
 // entry has that command; a group's (that of its grayed placeholder) opens
 // nothing, since a group has no path. A file entry's path is expanded and
-// resolved against the program's folder first.
+// resolved against the program's folder first; a quoted program gets the
+// arguments after it, and a file starts in its own folder.
 bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
                           const std::string& programFolder);
 

@@ -42,14 +42,52 @@ std::string Resolve(const std::string& programFolder, const std::string& relativ
     return programFolder + (*last == '\\' ? "" : "\\") + relative;
 }
 
+// A relative path resolved against the program's folder, but a bare name
+// that is not there.
+std::string ResolveFile(const std::string& file, const std::string& programFolder) {
+    if (file.empty() || !PathIsRelativeA(file.c_str()) || programFolder.empty())
+        return file;
+    std::string resolved = Resolve(programFolder, file);
+    if (HasFolderPart(file) || GetFileAttributesA(resolved.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return resolved;
+    return file;
+}
+
+// The folder that holds the file; empty for a folder and a bare name.
+std::string WorkingFolderOf(const std::string& file) {
+    if (!HasFolderPart(file))
+        return {};
+    DWORD attributes = GetFileAttributesA(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    std::vector<char> folder(file.begin(), file.end());
+    folder.push_back('\0');
+    if (!PathRemoveFileSpecA(folder.data()))
+        return {};
+    return folder.data();
+}
+
 } // namespace
 
-std::string ExpandEntryPath(const char* path, const std::string& programFolder) {
+EntryCommand EntryCommandOf(const char* path, const std::string& programFolder) {
     std::string expanded = ExpandVariables(path);
-    if (expanded.empty() || !PathIsRelativeA(expanded.c_str()) || programFolder.empty())
-        return expanded;
-    std::string resolved = Resolve(programFolder, expanded);
-    if (HasFolderPart(expanded) || GetFileAttributesA(resolved.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return resolved;
-    return expanded;
+    EntryCommand command;
+    std::string file = expanded;
+    // The double quote is never a trail byte, so a byte search finds it.
+    if (!expanded.empty() && expanded[0] == '"') {
+        size_t close = expanded.find('"', 1);
+        file = expanded.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+        if (close != std::string::npos) {
+            size_t start = expanded.find_first_not_of(" \t", close + 1);
+            if (start != std::string::npos)
+                command.arguments = expanded.substr(start);
+        }
+    }
+    command.file = ResolveFile(file, programFolder);
+    command.workingFolder = WorkingFolderOf(command.file);
+    return command;
+}
+
+std::string ExpandEntryPath(const char* path, const std::string& programFolder) {
+    return EntryCommandOf(path, programFolder).file;
 }

@@ -114,10 +114,13 @@ TEST_F(BrokenEntriesTest, PortablePathsAreCheckedWhereTheyLead) {
         Add("relative gone", "folder\\gone.exe", KIND_FILE);
         Add("variable gone", "%BW_TEST_PROGRAM%\\gone.exe", KIND_FILE);
         Add("unknown variable", "%BW_TEST_NO_SUCH_VARIABLE%\\present.exe", KIND_FILE);
+        Add("quoted with arguments", "\"present.exe\" --flag x", KIND_FILE);
+        Add("quoted gone", "\"gone.exe\" --flag x", KIND_FILE);
     });
     RemoveBrokenEntries(store);
     SetEnvironmentVariableA("BW_TEST_PROGRAM", nullptr);
-    const std::vector<std::string> kept{"relative", "dot relative", "variable"};
+    const std::vector<std::string> kept{"relative", "dot relative", "variable",
+                                        "quoted with arguments"};
     EXPECT_EQ(WorkingNames(store), kept);
     EXPECT_EQ(CommittedNames(store), kept);
     EXPECT_STREQ(store.GetCommittedData(0)->path, "present.exe");

@@ -67,6 +67,48 @@ TEST(ExpandEntryPath, VariablesAndPathsRelativeToTheProgramsFolder) {
     }
 }
 
+TEST(EntryCommandOf, AQuotedProgramTakesTheArgumentsAfterIt) {
+    TempFolder folder;
+    const std::string program = folder.Path();
+    CreateDirectoryA(folder.File("tools").c_str(), nullptr);
+    CreateFileAt(folder.File("beside.exe"));
+    ScopedVariable tools("BW_TEST_TOOLS", "D:\\Portable Tools");
+    struct Case {
+        const char* path;
+        std::string file;
+        std::string arguments;
+        std::string workingFolder;
+    } cases[] = {
+        {"\"C:\\Program Files\\Tool\\tool.exe\" --flag x", "C:\\Program Files\\Tool\\tool.exe",
+         "--flag x", "C:\\Program Files\\Tool"},
+        {"\"C:\\Program Files\\Tool\\tool.exe\"", "C:\\Program Files\\Tool\\tool.exe", "",
+         "C:\\Program Files\\Tool"},
+        {"\"%BW_TEST_TOOLS%\\tool.exe\"   \"%BW_TEST_TOOLS%\\a b.txt\"",
+         "D:\\Portable Tools\\tool.exe", "\"D:\\Portable Tools\\a b.txt\"", "D:\\Portable Tools"},
+        {"\"tools\\tool.exe\" /s", program + "\\tools\\tool.exe", "/s", program + "\\tools"},
+        // Without a leading quote the whole path is the file, blanks and all.
+        {"C:\\Program Files\\Tool\\tool.exe --flag", "C:\\Program Files\\Tool\\tool.exe --flag", "",
+         "C:\\Program Files\\Tool"},
+        // A quote left open: what follows it is the file.
+        {"\"C:\\Tool\\tool.exe", "C:\\Tool\\tool.exe", "", "C:\\Tool"},
+        {"C:\\tool.exe", "C:\\tool.exe", "", "C:\\"},
+        {"beside.exe", program + "\\beside.exe", "", program},
+        // A folder opens in its own window; a name the shell looks for
+        // itself has no folder of its own.
+        {".\\tools", program + "\\tools", "", ""},
+        {"notepad.exe", "notepad.exe", "", ""},
+        {"", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EntryCommand command = EntryCommandOf(c.path, program);
+        EXPECT_EQ(c.file, command.file);
+        EXPECT_EQ(c.arguments, command.arguments);
+        EXPECT_EQ(c.workingFolder, command.workingFolder);
+        EXPECT_EQ(c.file, ExpandEntryPath(c.path, program));
+    }
+}
+
 const MenuItemData* ItemData(HMENU menu, int position) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
@@ -82,11 +124,11 @@ protected:
     void SetUp() override {
         CreateDirectoryA(folder.File("tools").c_str(), nullptr);
         CreateFileAt(folder.File("tools\\tool.exe"));
-        WriteDataFile(folder.Path(),
-                      {{"Relative", KIND_FILE, -1, "tools\\tool.exe"},
-                       {"Variable", KIND_FILE, -1, "%BW_TEST_TOOLS%\\tool.exe"},
-                       {"Folder", KIND_FILE, -1, ".\\tools"},
-                       {"Site", KIND_URL, -1, "https://example.org/%BW_TEST_TOOLS%"}});
+        WriteDataFile(folder.Path(), {{"Relative", KIND_FILE, -1, "tools\\tool.exe"},
+                                      {"Variable", KIND_FILE, -1, "%BW_TEST_TOOLS%\\tool.exe"},
+                                      {"Folder", KIND_FILE, -1, ".\\tools"},
+                                      {"Site", KIND_URL, -1, "https://example.org/%BW_TEST_TOOLS%"},
+                                      {"Quoted", KIND_FILE, -1, "\"tools\\tool.exe\" --flag x"}});
         WriteOptions({});
     }
 
@@ -96,15 +138,20 @@ protected:
 TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
     Open();
     const std::string tool = folder.File("tools\\tool.exe");
+    // A program starts in its own folder, with the arguments after its
+    // quoted path; a folder and a URL have neither.
     struct Case {
         UINT command;
         std::string file;
+        std::string parameters;
+        std::string directory;
     } cases[] = {
-        {LaunchCommandBase + 0, tool},
-        {LaunchCommandBase + 1, tool},
-        {LaunchCommandBase + 2, folder.File("tools")},
+        {LaunchCommandBase + 0, tool, "", folder.File("tools")},
+        {LaunchCommandBase + 1, tool, "", folder.File("tools")},
+        {LaunchCommandBase + 2, folder.File("tools"), "", ""},
         // A URL goes to the shell as it is.
-        {LaunchCommandBase + 3, "https://example.org/%BW_TEST_TOOLS%"},
+        {LaunchCommandBase + 3, "https://example.org/%BW_TEST_TOOLS%", "", ""},
+        {LaunchCommandBase + 4, tool, "--flag x", folder.File("tools")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -113,6 +160,10 @@ TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
         std::vector<ShellCall> calls = shell.Of("ShellExecute");
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ(c.file, calls[0].file);
+        EXPECT_EQ(c.parameters.empty(), calls[0].noParameters);
+        EXPECT_EQ(c.parameters, calls[0].parameters);
+        EXPECT_EQ(c.directory.empty(), calls[0].noDirectory);
+        EXPECT_EQ(c.directory, calls[0].directory);
     }
     // What the user wrote stays stored.
     EXPECT_STREQ("tools\\tool.exe", window->Store().GetCommittedData(0)->path);
@@ -124,7 +175,7 @@ TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
 TEST_F(PortablePathTest, MenuItemsShowTheIconsOfWhereTheirPathsLead) {
     Open();
     HMENU menu = window->LauncherMenuHandle();
-    ASSERT_EQ(4, GetMenuItemCount(menu));
+    ASSERT_EQ(5, GetMenuItemCount(menu));
     int toolIcon = SmallIconIndex(folder.File("tools\\tool.exe").c_str());
     int folderIcon = SmallIconIndex(folder.File("tools").c_str());
     ASSERT_NE(-1, toolIcon);
@@ -132,6 +183,8 @@ TEST_F(PortablePathTest, MenuItemsShowTheIconsOfWhereTheirPathsLead) {
     EXPECT_EQ(toolIcon, ItemData(menu, 0)->iconIndex);
     EXPECT_EQ(toolIcon, ItemData(menu, 1)->iconIndex);
     EXPECT_EQ(folderIcon, ItemData(menu, 2)->iconIndex);
+    // A quoted program with arguments shows the program's icon.
+    EXPECT_EQ(toolIcon, ItemData(menu, 4)->iconIndex);
 }
 
 } // namespace
