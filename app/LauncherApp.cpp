@@ -73,14 +73,19 @@ void LauncherApp::SetUpPaths() {
 void LauncherApp::RunMessageLoop(const Window& window) {
     MSG msg;
     while (window.Handle()) {
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            WaitMessage();
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
             continue;
         }
-        if (!TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        // An empty peek may still have delivered a message sent from another
+        // thread or process, and that message may have destroyed the window
+        // (the exit command; the close box with opt3). Sleeping then would
+        // keep a process without a window alive, holding the mutex.
+        if (window.Handle())
+            System().waitMessage();
     }
 }
 

@@ -11,9 +11,18 @@ namespace {
 
 // Whether a file or folder exists at the path. The attributes answer for a
 // drive root and for a folder named with its trailing backslash, which a
-// file search finds nothing for although the shell opens them.
+// file search finds nothing for although the shell opens them; the search
+// still answers for what it always kept (a name with wildcards that matches
+// a file), so no entry that was kept before is removed now.
 bool SomethingExistsAt(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
 }
 
 // Marks first, then removes from the last mark down: removing an entry

@@ -55,10 +55,6 @@ public:
     // Commits the working table, writes the data file, rebuilds the menu.
     void ApplyChanges();
 
-    // The window's shortcuts, then the dialog's keyboard navigation; true
-    // when the message was consumed.
-    bool PreTranslateMessage(MSG* msg);
-
     // For tests: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
     HMENU SystemMenuHandle() const { return systemMenu.Handle(); }
@@ -128,7 +124,6 @@ private:
     // A drop in the tree changes the table, so the views are rebuilt.
     DragTreeCtrl groupTree{[this] { RebuildTree(); }};
     HICON appIcon = nullptr;
-    HACCEL accelTable = nullptr;
     LPITEMIDLIST myComputerPidl = nullptr;
     LPITEMIDLIST myDocumentsPidl = nullptr;
     LPITEMIDLIST myNetworkPidl = nullptr;

@@ -4,6 +4,7 @@
 
 #include "ui/EntryPath.h"
 #include "ui/ShellIcons.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ UINT LaunchCommand(const LaunchEntry& entry) {
 
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
-    menu.Create();
+    menu.Attach(System().createPopupMenu());
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
 }
 
@@ -76,10 +77,10 @@ void LauncherMenu::AppendGroup(HMENU target, std::span<const LaunchEntry> table,
 }
 
 // Destroying the menu destroys every submenu attached below it; the pool
-// then frees the records the items pointed to.
+// frees the records the items pointed to. The pool is cleared even when
+// there is no menu: a build whose menu could not be made still filled it,
+// and what it holds would be missing from every later build.
 void LauncherMenu::Free() {
-    if (!menu)
-        return;
     pool.Clear();
     menu.Destroy();
 }

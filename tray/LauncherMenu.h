@@ -26,8 +26,8 @@ public:
     // submenu of its own.
     void AppendGroupEntries(HMENU menu, std::span<const LaunchEntry> table, int startIndex,
                             int parentId, int folderIconIndex);
-    // Destroys the menu with its submenus and frees their records; nothing
-    // happens when there is no menu.
+    // Destroys the menu with its submenus and frees their records, which
+    // a build whose menu could not be made holds as well.
     void Free();
     // The folder that relative paths of file entries are resolved against,
     // for their icons.

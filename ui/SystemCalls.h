@@ -1,7 +1,8 @@
-// The system functions whose failures or effects the program must handle but
-// a test cannot bring about for real (a mutex of an elevated copy, COM, the
-// shell, help and registry), in one table, so tests can put recorders or
-// failures in their place. The program always uses the real functions.
+// The system functions whose failures or effects the program must handle
+// but a test cannot bring about for real (a mutex of an elevated copy, COM,
+// the message loop's wait, a menu that cannot be made, the shell, help and
+// registry), in one table, so tests can put recorders or failures in their
+// place. The program always uses the real functions.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,8 @@ struct SystemCalls {
     decltype(&CreateMutexA) createMutex = CreateMutexA;
     decltype(&CoInitializeEx) coInitializeEx = CoInitializeEx;
     decltype(&CoUninitialize) coUninitialize = CoUninitialize;
+    decltype(&WaitMessage) waitMessage = WaitMessage;
+    decltype(&CreatePopupMenu) createPopupMenu = CreatePopupMenu;
 };
 
 // The table in use; tests assign members and restore them afterwards.

@@ -2,6 +2,8 @@
 // itself, so the test can see that the launcher ran it. The arguments it
 // was given follow, one a line (a document or a URL handed over by the
 // shell, say), and last "cwd: " with the working directory it started in.
+// It is built as a windowed program: a console program gets a console of
+// its own in the Wine desktop, which takes the focus from the settings window.
 #include <windows.h>
 
 #include <cstdio>

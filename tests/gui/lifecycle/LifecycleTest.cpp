@@ -95,6 +95,26 @@ TEST_F(LifecycleTest, ANegativeCoordinateCentresTheWindow) {
     }
 }
 
+// A position saved on a monitor that has since gone would put the window
+// where nobody can see it; one that still touches a monitor is kept.
+TEST_F(LifecycleTest, APositionOnNoMonitorCentresTheWindow) {
+    RECT screen{0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    for (POINT saved :
+         {POINT{5000, 5000}, POINT{screen.right + 10, 20}, POINT{20, screen.bottom}}) {
+        SCOPED_TRACE(std::to_string(saved.x) + "," + std::to_string(saved.y));
+        window.reset(); // its end stores its own position
+        WriteOptions(Shown(), saved.x, saved.y);
+        Open();
+        ExpectCentred(Handle());
+    }
+    window.reset();
+    POINT partly{screen.right - 40, screen.bottom - 30};
+    WriteOptions(Shown(), partly.x, partly.y);
+    SettingsWindow& w = Open();
+    EXPECT_EQ(partly.x, w.WindowRect().left);
+    EXPECT_EQ(partly.y, w.WindowRect().top);
+}
+
 TEST_F(LifecycleTest, HelpCommandsAreGrayedAndTheVersionCommandIsNot) {
     WriteOptions();
     Open();
@@ -412,52 +432,6 @@ TEST_F(LifecycleTest, AGoodOrMissingDataFileIsNotReported) {
     WriteDataFile(folder.Path(), {{"fine", KIND_GROUP, -1}});
     Open();
     EXPECT_EQ(0, driver.Runs());
-}
-
-// Records the commands that reach the window.
-std::vector<WPARAM> commands;
-WNDPROC previousProc = nullptr;
-// Records the commands and keeps them from running: the test is about the
-// translation, not about the editor and the other commands it would open.
-LRESULT CALLBACK RecordCommands(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) {
-        commands.push_back(wParam);
-        return 0;
-    }
-    return CallWindowProcA(previousProc, hwnd, msg, wParam, lParam);
-}
-
-TEST_F(LifecycleTest, ShortcutsAreTranslatedForTheWindow) {
-    WriteOptions(Shown());
-    Open();
-    // Shortcuts of grayed menu items send nothing; with a row selected the
-    // four commands that need one are enabled.
-    window->EnableEditCommands(true);
-    previousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordCommands)));
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    BYTE saved[256];
-    std::copy(keys, keys + 256, saved);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    struct {
-        WPARAM key;
-        UINT command;
-    } cases[] = {{'I', ID_TOOLS_ADD},
-                 {'E', ID_TOOLS_EDIT},
-                 {'D', ID_TOOLS_DELETE},
-                 {VK_UP, ID_TOOLS_UP},
-                 {VK_DOWN, ID_TOOLS_DOWN}};
-    for (const auto& test : cases) {
-        commands.clear();
-        MSG msg{Handle(), WM_KEYDOWN, test.key, 1, 0, {}};
-        EXPECT_TRUE(window->PreTranslateMessage(&msg));
-        ASSERT_EQ(1u, commands.size());
-        EXPECT_EQ(MAKEWPARAM(test.command, 1), commands[0]);
-    }
-    SetKeyboardState(saved);
-    SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc));
 }
 
 } // namespace

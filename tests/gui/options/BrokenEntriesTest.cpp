@@ -83,8 +83,9 @@ TEST_F(BrokenEntriesTest, OnlyFileEntriesWithNothingAtTheirPathAreBroken) {
         {"folder with trailing backslash", existingFolder + "\\", KIND_FILE, true},
         {"drive root", "C:\\", KIND_FILE, true},
         {"missing folder with trailing backslash", folder.File("gone") + "\\", KIND_FILE, false},
-        // Names no file: the shell cannot open it either.
-        {"wildcard matching a file", folder.File("pres*.exe"), KIND_FILE, false},
+        // Kept as it always was: the search that decided before finds a file.
+        {"wildcard matching a file", folder.File("pres*.exe"), KIND_FILE, true},
+        {"wildcard matching nothing", folder.File("gone*.exe"), KIND_FILE, false},
     };
     std::vector<std::string> kept;
     AddAndCommit([&] {

@@ -116,6 +116,64 @@ TEST_F(GroupViewsTest, NestedGroupsAreNestedItemsWithTheirIcons) {
     EXPECT_EQ(Rows(), (RowList{"A|Group", "top-url|https://example.org/", "B|Group"}));
 }
 
+// Both views show the shell's small system image list, which the list must
+// not destroy with itself; the list has its two columns and full-row
+// selection.
+TEST_F(GroupViewsTest, ViewsShareTheSystemImageListAndTheListHasItsColumns) {
+    SettingsWindow& w = OpenShown({});
+    SHFILEINFOA info{};
+    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+        "", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(w.SystemImageList().Handle(), system);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(Tree().Send(TVM_GETIMAGELIST, TVSIL_NORMAL)), system);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(List().Send(LVM_GETIMAGELIST, LVSIL_SMALL)), system);
+    EXPECT_TRUE(GetWindowLongA(List().Handle(), GWL_STYLE) & LVS_SHAREIMAGELISTS);
+    EXPECT_TRUE(List().Send(LVM_GETEXTENDEDLISTVIEWSTYLE) & LVS_EX_FULLROWSELECT);
+
+    // The columns as the header shows them.
+    HWND header = reinterpret_cast<HWND>(List().Send(LVM_GETHEADER));
+    ASSERT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    struct Column {
+        std::string text;
+        int width;
+        int align;
+        bool operator==(const Column&) const = default;
+    };
+    std::vector<Column> columns;
+    for (int i = 0; i < 2; ++i) {
+        char text[64] = {};
+        HDITEMA item{};
+        item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        columns.push_back({text, item.cxy, item.fmt & HDF_JUSTIFYMASK});
+    }
+    EXPECT_EQ(columns[0], (Column{"名前", 100, HDF_LEFT}));
+    EXPECT_EQ(columns[1], (Column{"場所", 250, HDF_LEFT}));
+}
+
+// Rows map to entries by counting what the list shows: an entry of a kind
+// the program does not know is skipped by both.
+TEST_F(GroupViewsTest, AnEntryOfAnUnknownKindIsNeitherShownNorCounted) {
+    OpenShown({
+        {"f0", KIND_FILE, kParentTopLevel, "C:\\f0.txt"},
+        {"odd", 7, kParentTopLevel, "C:\\odd.txt"},
+        {"u1", KIND_URL, kParentTopLevel, "http://u1/"},
+        {"G", KIND_GROUP, kParentTopLevel},
+    });
+    ASSERT_EQ(Store().GetDataNum(), 4);
+    EXPECT_EQ(Rows(), (RowList{"f0|C:\\f0.txt", "u1|http://u1/", "G|Group"}));
+    EXPECT_EQ(Outline(), "ルート+(G)");
+    SelectRow(1);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    EXPECT_EQ(TableOrder(), (std::vector<std::string>{"f0", "odd", "G"}));
+    SelectRow(1);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    EXPECT_EQ(TableOrder(), (std::vector<std::string>{"f0", "odd"}));
+}
+
 TEST_F(GroupViewsTest, SelectingAGroupListsItsOwnEntries) {
     OpenNested();
     SelectGroup("A");
