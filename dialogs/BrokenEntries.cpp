@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "ui/EntryPath.h"
+
 #include <functional>
 #include <vector>
 
@@ -26,10 +28,10 @@ bool SomethingExistsAt(const char* path) {
 // Marks first, then removes from the last mark down: removing an entry
 // closes up only the slots after it.
 int RemoveFromTable(int count, const std::function<const LaunchEntry*(int)>& entryAt,
-                    const std::function<int(int)>& deleteAt) {
+                    const std::function<int(int)>& deleteAt, const std::string& programFolder) {
     std::vector<int> broken;
     for (int i = 0; i < count; ++i)
-        if (IsBrokenEntry(*entryAt(i)))
+        if (IsBrokenEntry(*entryAt(i), programFolder))
             broken.push_back(i);
     int remaining = count;
     for (auto index = broken.rbegin(); index != broken.rend(); ++index)
@@ -39,17 +41,18 @@ int RemoveFromTable(int count, const std::function<const LaunchEntry*(int)>& ent
 
 } // namespace
 
-bool IsBrokenEntry(const LaunchEntry& entry) {
-    return entry.kind == KIND_FILE && !SomethingExistsAt(entry.path);
+bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder) {
+    return entry.kind == KIND_FILE &&
+           !SomethingExistsAt(ExpandEntryPath(entry.path, programFolder).c_str());
 }
 
 RemovedCounts RemoveBrokenEntries(ItemStore& store) {
     RemovedCounts removed;
     removed.working = RemoveFromTable(
         store.GetDataNum(), [&store](int i) { return store.GetData(i); },
-        [&store](int i) { return store.DeleteData(i); });
+        [&store](int i) { return store.DeleteData(i); }, store.Directory());
     removed.committed = RemoveFromTable(
         store.GetCommittedNum(), [&store](int i) { return store.GetCommittedData(i); },
-        [&store](int i) { return store.DeleteCommittedData(i); });
+        [&store](int i) { return store.DeleteCommittedData(i); }, store.Directory());
     return removed;
 }

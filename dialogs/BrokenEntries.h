@@ -4,9 +4,12 @@
 
 #include "store/ItemStore.h"
 
-// A file entry with nothing at its path (an empty path included). Groups
-// and URLs are never broken, whatever their path holds.
-bool IsBrokenEntry(const LaunchEntry& entry);
+#include <string>
+
+// A file entry with nothing at its path (an empty path included), once the
+// path is expanded and resolved against the program's folder. Groups and
+// URLs are never broken, whatever their path holds.
+bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder);
 
 // What the removal took away from each table, subtrees included.
 struct RemovedCounts {

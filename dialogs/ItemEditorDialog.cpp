@@ -1,9 +1,14 @@
 #include "dialogs/ItemEditorDialog.h"
 
+#include <shlwapi.h>
+
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "dialogs/ShiftJisText.h"
+#include "platform/Platform.h"
+#include "ui/EntryPath.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 
@@ -80,7 +85,8 @@ bool IsKnownKind(int kind) {
 ItemEditorDialog::ItemEditorDialog()
     : Dialog(IDD_ITEM_EDITOR),
       entry(EmptyLaunchEntry()), nameEdit{IDC_EDITOR_NAME, kNameSize - 1, {}},
-      pathEdit{IDC_EDITOR_PATH, kPathSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}} {
+      pathEdit{IDC_EDITOR_PATH, kPathSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}},
+      programFolder(DefaultPlatform().ProgramDirectory()) {
     entry.parent = kParentTopLevel;
 }
 
@@ -208,10 +214,32 @@ void ItemEditorDialog::ApplyKind() {
     }
 }
 
+// The folder of the path in the path edit, expanded and resolved as a launch
+// would: the folder itself when the path names one. Empty when the path
+// leads to no existing folder.
+std::string ItemEditorDialog::BrowseStartFolder() const {
+    std::string path = ExpandEntryPath(Item(IDC_EDITOR_PATH).Text().c_str(), programFolder);
+    if (path.empty())
+        return {};
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::vector<char> folder(path.begin(), path.end());
+        folder.push_back('\0');
+        if (!PathRemoveFileSpecA(folder.data()))
+            return {};
+        path = folder.data();
+        attributes = GetFileAttributesA(path.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    return path;
+}
+
 void ItemEditorDialog::OnBrowse() {
     std::string path;
     std::string fileName;
-    if (!ChooseFileToOpen(hwnd_, kFileFilter, kFileDialogFlags, &path, &fileName))
+    if (!ChooseFileToOpen(hwnd_, kFileFilter, kFileDialogFlags, &path, &fileName,
+                          BrowseStartFolder()))
         return;
     // The chooser's buffer holds MAX_PATH bytes, so the path fits its field.
     SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH, path.c_str());

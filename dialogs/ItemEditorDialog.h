@@ -30,6 +30,9 @@ public:
     // them.
     LaunchEntry& Entry() { return entry; }
     void SetEntry(const LaunchEntry& shown) { entry = shown; }
+    // The folder that a relative path is resolved against when Browse
+    // looks for the folder to start in; the program's folder by default.
+    void SetProgramFolder(const std::string& folder) { programFolder = folder; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -58,10 +61,13 @@ private:
     ComboBox KindList() const { return ComboBox(GetDlgItem(hwnd_, IDC_EDITOR_KIND)); }
     ComboBox SchemeList() const { return ComboBox(GetDlgItem(hwnd_, IDC_EDITOR_SCHEME)); }
 
+    std::string BrowseStartFolder() const;
+
     LaunchEntry entry;
     LimitedEdit nameEdit;
     LimitedEdit pathEdit;
     LimitedEdit urlEdit;
+    std::string programFolder;
     // Set while initialisation puts the held entry into the controls.
     bool showingEntry = true;
 };

@@ -65,6 +65,7 @@ public:
     virtual bool RemoveFile(const std::string& path) = 0;
     // Copies source to a new file target; fails, touching nothing, when
     // target exists already. A failed copy leaves no partial target behind.
+    // The copy is never read-only, whatever the source is.
     virtual bool CopyToNewFile(const std::string& source, const std::string& target) = 0;
 
     // Waits that long before an operation is tried again.

@@ -8,6 +8,7 @@
 
 void SettingsWindow::OnAdd() {
     ItemEditorDialog editor;
+    editor.SetProgramFolder(store.Directory());
     if (editor.RunModal() != IDOK)
         return;
     LaunchEntry entry = editor.Entry();
@@ -28,6 +29,7 @@ void SettingsWindow::OnEdit() {
         return;
     }
     ItemEditorDialog editor;
+    editor.SetProgramFolder(store.Directory());
     editor.SetEntry(*store.GetData(index));
     if (editor.RunModal() != IDOK)
         return;

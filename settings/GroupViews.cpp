@@ -6,6 +6,7 @@
 
 #include "resource.h"
 #include "settings/EntryLookup.h"
+#include "ui/EntryPath.h"
 #include "ui/ShellIcons.h"
 
 namespace {
@@ -100,7 +101,8 @@ void SettingsWindow::FillItemList(HTREEITEM item) {
         if (!IsListedIn(*entry, *group, listGroups))
             continue;
         std::string path = FieldString(entry->path);
-        int image = entry->kind == KIND_FILE  ? FileIconIndex(path.c_str())
+        int image = entry->kind == KIND_FILE
+                        ? FileIconIndex(ExpandEntryPath(path.c_str(), store.Directory()).c_str())
                     : entry->kind == KIND_URL ? UrlIconIndex()
                                               : folderIconIndex;
         int row = itemList.InsertItem(itemList.Count(), FieldString(entry->name).c_str(),

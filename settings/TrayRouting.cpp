@@ -14,10 +14,12 @@ std::span<const LaunchEntry> SettingsWindow::CommittedTable() {
 }
 
 void SettingsWindow::RebuildLauncherMenu() {
+    launcherMenu.SetProgramFolder(store.Directory());
     launcherMenu.Rebuild(CommittedTable(), folderIconIndex);
 }
 
 void SettingsWindow::AppendGroupEntries(HMENU menu, int startIndex, int parentId) {
+    launcherMenu.SetProgramFolder(store.Directory());
     launcherMenu.AppendGroupEntries(menu, CommittedTable(), startIndex, parentId, folderIconIndex);
 }
 
@@ -103,7 +105,7 @@ bool SettingsWindow::OnTrayCommand(UINT id) {
         OpenShellFolder(myNetworkPidl);
         return true;
     default:
-        return LaunchEntryOfCommand(CommittedTable(), id);
+        return LaunchEntryOfCommand(CommittedTable(), id, store.Directory());
     }
 }
 

@@ -28,6 +28,10 @@ constexpr size_t kMaxComparedBytes = size_t(1) << 20;
 // is tried again for about a second before the load gives up on it.
 constexpr int kReadTries = 10;
 constexpr unsigned kReadRetryDelayMs = 100;
+// During a save: the new backup before it is renamed onto the backup, and
+// the old backup kept until the data file has been replaced.
+constexpr char kBackupStagedName[] = "~Brindleway.bak.tmp";
+constexpr char kBackupAsideName[] = "~Brindleway.bak.old";
 
 // The text's length up to its NUL, never past the field: an unterminated
 // field counts as its size minus one, the last byte giving way to the NUL
@@ -343,24 +347,10 @@ int ItemStore::LoadData() {
     return checksumGood ? 1 : 0;
 }
 
-int ItemStore::SaveData() {
-    std::string dataFile = DataFilePath();
-    std::string tempFile = TempFilePath();
-    // A damaged file is never replaced before a copy of it is kept, and the
-    // caller learns the copy's name before the file is replaced.
-    if (copyPending_ && platform_->FileExists(dataFile)) {
-        if (!KeepCopyOfDataFile())
-            return 0;
-        if (copyKeptNotice_)
-            copyKeptNotice_(loadReport_.keptCopy);
-    }
-
+bool ItemStore::WriteTempFile(const std::string& tempFile) {
     std::unique_ptr<OutputFile> file = platform_->CreateOutputFile(tempFile);
-    if (!file) {
-        platform_->RemoveFile(tempFile);
-        return 0;
-    }
-
+    if (!file)
+        return false;
     std::vector<unsigned char> piece;
     piece.push_back(CalcCheckSum());
     PutInt32(&piece, kFileVersion);
@@ -377,12 +367,72 @@ int ItemStore::SaveData() {
         written = file->Write(piece.data(), piece.size());
     }
     written = written && file->Flush();
-    written = file->Close() && written;
-    file.reset();
+    return file->Close() && written;
+}
 
-    if (!written || !platform_->ReplaceFileAtomically(tempFile, dataFile)) {
+// Makes the backup a whole copy of the data file about to be replaced: the
+// copy is written under a temporary name and renamed onto the backup, so
+// the backup is at every moment either the old one or the new one, whole.
+// The old backup is copied aside first, so that a save failing after this
+// step can put it back.
+bool ItemStore::PutBackupInPlace(bool* hadBackup) {
+    std::string backup = BackupFilePath();
+    std::string staged = FilePath(kBackupStagedName);
+    std::string aside = FilePath(kBackupAsideName);
+    // Left over from a save that was cut short.
+    platform_->RemoveFile(staged);
+    platform_->RemoveFile(aside);
+    *hadBackup = platform_->FileExists(backup);
+    if (!platform_->CopyToNewFile(DataFilePath(), staged))
+        return false;
+    if ((*hadBackup && !platform_->CopyToNewFile(backup, aside)) ||
+        !platform_->ReplaceFileAtomically(staged, backup)) {
+        platform_->RemoveFile(staged);
+        platform_->RemoveFile(aside);
+        return false;
+    }
+    return true;
+}
+
+// Undoes PutBackupInPlace after the data file could not be replaced.
+void ItemStore::RestoreBackup(bool hadBackup) {
+    if (hadBackup)
+        platform_->ReplaceFileAtomically(FilePath(kBackupAsideName), BackupFilePath());
+    else
+        platform_->RemoveFile(BackupFilePath());
+}
+
+int ItemStore::SaveData() {
+    std::string dataFile = DataFilePath();
+    std::string tempFile = TempFilePath();
+    // A damaged file is never replaced before a copy of it is kept, and the
+    // caller learns the copy's name before the file is replaced.
+    if (copyPending_ && platform_->FileExists(dataFile)) {
+        if (!KeepCopyOfDataFile())
+            return 0;
+        if (copyKeptNotice_)
+            copyKeptNotice_(loadReport_.keptCopy);
+    }
+
+    if (!WriteTempFile(tempFile)) {
         platform_->RemoveFile(tempFile);
         return 0;
     }
+    // The file this save replaces becomes the backup; a first save replaces
+    // nothing and leaves any backup alone.
+    bool replacing = platform_->FileExists(dataFile);
+    bool hadBackup = false;
+    if (replacing && !PutBackupInPlace(&hadBackup)) {
+        platform_->RemoveFile(tempFile);
+        return 0;
+    }
+    if (!platform_->ReplaceFileAtomically(tempFile, dataFile)) {
+        if (replacing)
+            RestoreBackup(hadBackup);
+        platform_->RemoveFile(tempFile);
+        platform_->RemoveFile(FilePath(kBackupAsideName));
+        return 0;
+    }
+    platform_->RemoveFile(FilePath(kBackupAsideName));
     return 1;
 }

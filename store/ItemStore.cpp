@@ -72,6 +72,10 @@ std::string ItemStore::TempFilePath() const {
     return FilePath("~Brindleway.tmp");
 }
 
+std::string ItemStore::BackupFilePath() const {
+    return FilePath("Brindleway.bwz.bak");
+}
+
 std::string ItemStore::SettingsFilePath() const {
     return FilePath("Brindleway.ini");
 }

@@ -47,8 +47,11 @@ public:
 
     // Where the data and settings files live; by default the program's folder.
     void SetDirectory(const std::string& directory);
+    const std::string& Directory() const { return directory_; }
     std::string DataFilePath() const;
     std::string TempFilePath() const;
+    // The data file as it was before the last save replaced it.
+    std::string BackupFilePath() const;
     std::string SettingsFilePath() const;
 
     // Entry tables
@@ -95,6 +98,9 @@ private:
     bool KeepCopyOfDataFile();
     bool FindSameCopy(const std::string& base, std::string* name);
     uint8_t ChecksumOf(int32_t version) const;
+    bool WriteTempFile(const std::string& tempFile);
+    bool PutBackupInPlace(bool* hadBackup);
+    void RestoreBackup(bool hadBackup);
 
     Platform* platform_;
     Options options_;

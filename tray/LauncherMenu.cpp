@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "ui/EntryPath.h"
 #include "ui/ShellIcons.h"
 #include "ui/SystemCalls.h"
 
@@ -38,7 +39,9 @@ void LauncherMenu::AppendGroupEntries(HMENU target, std::span<const LaunchEntry>
             AppendGroup(target, table, i, data, folderIconIndex);
             continue;
         }
-        data->iconIndex = entry.kind == KIND_FILE ? FileIconIndex(entry.path) : UrlIconIndex();
+        data->iconIndex = entry.kind == KIND_FILE
+                              ? FileIconIndex(ExpandEntryPath(entry.path, programFolder).c_str())
+                              : UrlIconIndex();
         AppendMenuA(target, MF_OWNERDRAW, LaunchCommand(entry),
                     reinterpret_cast<const char*>(data));
     }

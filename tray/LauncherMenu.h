@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <span>
+#include <string>
+#include <utility>
 
 #include "store/LaunchEntry.h"
 #include "tray/MenuItemPool.h"
@@ -27,6 +29,9 @@ public:
     // Destroys the menu with its submenus and frees their records, which
     // a build whose menu could not be made holds as well.
     void Free();
+    // The folder that relative paths of file entries are resolved against,
+    // for their icons.
+    void SetProgramFolder(std::string folder) { programFolder = std::move(folder); }
 
     HMENU Handle() const { return menu.Handle(); }
     explicit operator bool() const { return static_cast<bool>(menu); }
@@ -39,4 +44,5 @@ private:
     // The menu goes before the records its items point to.
     MenuItemPool pool;
     PopupMenu menu;
+    std::string programFolder;
 };

@@ -11,9 +11,14 @@
 
 #include "store/LaunchEntry.h"
 
+#include <string>
+
 // Opens the entry of the table whose launcher command this is. True when an
 // entry has that command; a group's (that of its grayed placeholder) opens
-// nothing, since a group has no path.
-bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command);
+// nothing, since a group has no path. A file entry's path is expanded and
+// resolved against the program's folder first; a quoted program gets the
+// arguments after it, and a file starts in its own folder.
+bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
+                          const std::string& programFolder);
 
 void OpenShellFolder(LPCITEMIDLIST pidl);

@@ -22,7 +22,7 @@ std::string FilterFromPipes(const char* pipeFilter) {
 }
 
 bool ChooseFileToOpen(HWND owner, const char* pipeFilter, DWORD flags, std::string* path,
-                      std::string* fileName) {
+                      std::string* fileName, const std::string& initialFolder) {
     std::string filter = FilterFromPipes(pipeFilter);
     char file[MAX_PATH] = {};
     char title[MAX_PATH] = {};
@@ -37,6 +37,7 @@ bool ChooseFileToOpen(HWND owner, const char* pipeFilter, DWORD flags, std::stri
     ofn.lpstrFileTitle = title;
     ofn.nMaxFileTitle = sizeof title;
     ofn.Flags = flags;
+    ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
 
     ModalScope scope;
     if (!GetOpenFileNameA(&ofn))

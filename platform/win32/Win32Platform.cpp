@@ -167,7 +167,14 @@ bool Win32Platform::RemoveFile(const std::string& path) {
 }
 
 bool Win32Platform::CopyToNewFile(const std::string& source, const std::string& target) {
-    return CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
+    if (!CopyFileA(source.c_str(), target.c_str(), TRUE))
+        return false;
+    // CopyFile carries the read-only attribute over; the copy is the
+    // program's own file, which it must be able to replace and remove.
+    DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return true;
 }
 
 void Win32Platform::Pause(unsigned milliseconds) {

@@ -29,7 +29,8 @@ done
 echo "予定" >"$work/書類/予定表.bwdoc"
 document="$(winpath "$work/書類")\\予定表.bwdoc"
 url='http://brindleway.example.org/journey?kind=url&n=2'
-wine_run "$seed" --kinds "$(winpath "$run")" "$(winpath "$work/apps/program")\\marker.exe" \
+# The program is a quoted path followed by its arguments.
+wine_run "$seed" --kinds "$(winpath "$run")" "\"$(winpath "$work/apps/program")\\marker.exe\" --flag x" \
   "$document" "$(winpath "$work/共有")" "$url"
 [ -f "$run/Brindleway.bwz" ] || fail "no data file was prepared"
 handler() { echo "\"$(winpath "$work/apps/$1")\\marker.exe\" \"%1\""; }
@@ -61,7 +62,7 @@ choose_top_item() { # INDEX
 marker_ran() { [ -f "$work/apps/$1/marker.txt" ]; }
 recorded() { iconv -f CP932 -t UTF-8 "$work/apps/$1/marker.txt" | tr -d '\r'; }
 
-step "the program inside ツール: resting on the group opens its submenu; a click starts it"
+step "the program inside ツール: resting on the group opens its submenu; a click starts it with its arguments in its folder"
 open_launcher_menu
 xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 0 4)"
 wait_for 15 "ツール's submenu" new_menu_among 2 "$top"
@@ -71,8 +72,12 @@ xdotool mousemove "$(menu_item_x "$sub")" "$(menu_item_y "$sub" 0 1)" click 1
 wait_for 30 "the program's marker file" marker_ran program
 wait_for 10 "the menus to close" menus_closed
 got=$(recorded program)
+# It gets the arguments after its quoted path and starts in its own folder,
+# as a double-click in Explorer starts it.
 [ "$got" = "launched
-cwd: $(winpath "$run")" ] || fail "the program recorded: $got"
+--flag
+x
+cwd: $(winpath "$work/apps/program")" ] || fail "the program recorded: $got"
 
 step "the document opens in the program registered for .bwdoc"
 choose_top_item 1

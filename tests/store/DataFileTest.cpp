@@ -5,8 +5,11 @@
 #include <windows.h>
 #endif
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <ostream>
 #include <random>
 
 #include "TestSupport.h"
@@ -63,6 +66,7 @@ TEST_F(DataFileTest, OneGroupAbcIsThe34BytesOfTheLayout) {
 TEST_F(DataFileTest, FilesAreWrittenInTheDataFilesFolderByTheirNames) {
     EXPECT_EQ(DataFile(), store->DataFilePath());
     EXPECT_EQ(dir.File("~Brindleway.tmp"), store->TempFilePath());
+    EXPECT_EQ(dir.File("Brindleway.bwz.bak"), store->BackupFilePath());
     EXPECT_EQ(dir.File("Brindleway.ini"), store->SettingsFilePath());
     ASSERT_EQ(1, store->SaveData());
     EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
@@ -80,7 +84,7 @@ TEST_F(DataFileTest, SaveLoadSaveIsByteIdentical) {
     EXPECT_EQ(CommittedNames(*store), CommittedNames(*reloaded));
     EXPECT_EQ(1, reloaded->SaveData());
     EXPECT_EQ(first, ReadBytes(DataFile()));
-    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+    EXPECT_EQ(first, ReadBytes(dir.File("Brindleway.bwz.bak")));
 }
 
 TEST_F(DataFileTest, LoadedEntriesAreTheSavedOnes) {
@@ -803,10 +807,152 @@ TEST_F(FailedSaveTest, UnwritableFolder) {
 TEST_F(FailedSaveTest, StaleTemporaryFileIsReplaced) {
     WriteText(store->TempFilePath(), "left over from a crash");
     EXPECT_EQ(1, store->CommitData());
-    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
     auto reloaded = NewStore();
     EXPECT_EQ(1, reloaded->LoadData());
     EXPECT_EQ(6, reloaded->GetCommittedNum());
+}
+
+// The backup: every save keeps the file it replaces as Brindleway.bwz.bak.
+class BackupTest : public DataFileTest {
+protected:
+    std::string Backup() const { return dir.File("Brindleway.bwz.bak"); }
+
+    // Commits the working table with one more top-level entry; returns the
+    // data file's bytes after the save.
+    Bytes CommitWithEntry(const char* name) {
+        store->InsertData(MakeEntry(name, KIND_FILE, kParentTopLevel, "C:\\x.exe"), -1);
+        EXPECT_EQ(1, store->CommitData());
+        return ReadBytes(DataFile());
+    }
+};
+
+TEST_F(BackupTest, FirstSaveReplacesNothingAndMakesNoBackup) {
+    CommitWithEntry("first");
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+}
+
+TEST_F(BackupTest, EachSaveKeepsTheFileItReplaces) {
+    Bytes first = CommitWithEntry("first");
+    Bytes second = CommitWithEntry("second");
+    EXPECT_EQ(first, ReadBytes(Backup()));
+    EXPECT_EQ(second, ReadBytes(DataFile()));
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+
+    Bytes third = CommitWithEntry("third");
+    EXPECT_EQ(second, ReadBytes(Backup()));
+    EXPECT_EQ(third, ReadBytes(DataFile()));
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+}
+
+TEST_F(BackupTest, BackupRenamedOntoTheDataFileLoadsTheTableBeforeTheSave) {
+    CommitWithEntry("first");
+    CommitWithEntry("second");
+    // What the help tells the user to do, with the program ended.
+    ASSERT_TRUE(DefaultPlatform().ReplaceFileAtomically(Backup(), DataFile()));
+    auto reloaded = NewStore();
+    EXPECT_EQ(1, reloaded->LoadData());
+    EXPECT_EQ(Names{"first"}, CommittedNames(*reloaded));
+}
+
+TEST_F(BackupTest, LeftoversOfAnInterruptedSaveAreCleared) {
+    CommitWithEntry("first");
+    WriteText(dir.File("~Brindleway.bak.tmp"), "cut short");
+    WriteText(dir.File("~Brindleway.bak.old"), "cut short");
+    Bytes first = ReadBytes(DataFile());
+    CommitWithEntry("second");
+    EXPECT_EQ(first, ReadBytes(Backup()));
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+}
+
+// A read-only data file that the user made writable again: its backup,
+// made while it was read-only, does not stand in the way of later saves.
+TEST_F(BackupTest, BackupOfAReadOnlyDataFileIsReplacedByTheNextSave) {
+    CommitWithEntry("first");
+    SetReadOnly(DataFile(), true);
+    store->InsertData(MakeEntry("second", KIND_FILE, kParentTopLevel), -1);
+    store->CommitData(); // refused on Windows, allowed where read-only files can be replaced
+    SetReadOnly(DataFile(), false);
+    Bytes before = ReadBytes(DataFile());
+    Bytes third = CommitWithEntry("third");
+    EXPECT_EQ(before, ReadBytes(Backup()));
+    EXPECT_EQ(third, ReadBytes(DataFile()));
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+}
+
+// A save failing at any step leaves the data file and the backup as they
+// were, whole, and no temporary file behind.
+struct SaveFailure {
+    const char* what;
+    std::function<void(TestPlatform&)> inject;
+};
+
+void PrintTo(const SaveFailure& failure, std::ostream* out) {
+    *out << failure.what;
+}
+
+class FailingSaveKeepsBothFiles : public BackupTest,
+                                  public ::testing::WithParamInterface<SaveFailure> {};
+
+TEST_P(FailingSaveKeepsBothFiles, WithAnEarlierBackup) {
+    CommitWithEntry("first");
+    Bytes data = CommitWithEntry("second");
+    Bytes backup = ReadBytes(Backup());
+    store->InsertData(MakeEntry("third", KIND_FILE, kParentTopLevel), -1);
+    platform.replaces = 0;
+    platform.copies = 0;
+    platform.writes = 0;
+    GetParam().inject(platform);
+    EXPECT_EQ(0, store->CommitData());
+    EXPECT_EQ(data, ReadBytes(DataFile()));
+    EXPECT_EQ(backup, ReadBytes(Backup()));
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+}
+
+TEST_P(FailingSaveKeepsBothFiles, WithoutABackupYet) {
+    Bytes data = CommitWithEntry("first");
+    store->InsertData(MakeEntry("second", KIND_FILE, kParentTopLevel), -1);
+    platform.replaces = 0;
+    platform.copies = 0;
+    platform.writes = 0;
+    GetParam().inject(platform);
+    EXPECT_EQ(0, store->CommitData());
+    EXPECT_EQ(data, ReadBytes(DataFile()));
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, FailingSaveKeepsBothFiles,
+    ::testing::Values(
+        SaveFailure{"temporary file not created", [](TestPlatform& p) { p.failCreate = true; }},
+        SaveFailure{"write fails", [](TestPlatform& p) { p.failWriteAt = 2; }},
+        SaveFailure{"flush fails", [](TestPlatform& p) { p.failFlush = true; }},
+        // The copies: the data file to the new backup, then (when there is
+        // one) the old backup aside.
+        SaveFailure{"copy of the data file fails", [](TestPlatform& p) { p.failCopyAt = 1; }},
+        SaveFailure{"every copy fails", [](TestPlatform& p) { p.failCopy = true; }},
+        // The renames: the new backup onto the backup, then the new data
+        // file onto the data file.
+        SaveFailure{"backup rename fails", [](TestPlatform& p) { p.failReplaceAt = 1; }},
+        SaveFailure{"data file rename fails", [](TestPlatform& p) { p.failReplaceAt = 2; }}),
+    [](const ::testing::TestParamInfo<SaveFailure>& info) {
+        std::string name;
+        for (const char* c = info.param.what; *c; ++c)
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        return name;
+    });
+
+TEST_F(BackupTest, OldBackupCopyFailingAsideFailsTheSave) {
+    CommitWithEntry("first");
+    Bytes data = CommitWithEntry("second");
+    Bytes backup = ReadBytes(Backup());
+    store->InsertData(MakeEntry("third", KIND_FILE, kParentTopLevel), -1);
+    platform.copies = 0;
+    platform.failCopyAt = 2;
+    EXPECT_EQ(0, store->CommitData());
+    EXPECT_EQ(data, ReadBytes(DataFile()));
+    EXPECT_EQ(backup, ReadBytes(Backup()));
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
 }
 
 } // namespace

@@ -210,13 +210,14 @@ std::unique_ptr<OutputFile> TestPlatform::CreateOutputFile(const std::string& pa
 
 bool TestPlatform::ReplaceFileAtomically(const std::string& source, const std::string& target) {
     ++replaces;
-    if (failReplace)
+    if (failReplace || replaces == failReplaceAt)
         return false;
     return inner_.ReplaceFileAtomically(source, target);
 }
 
 bool TestPlatform::CopyToNewFile(const std::string& source, const std::string& target) {
-    if (failCopy || (source == heldPath && heldReads > 0))
+    ++copies;
+    if (failCopy || copies == failCopyAt || (source == heldPath && heldReads > 0))
         return false;
     return inner_.CopyToNewFile(source, target);
 }

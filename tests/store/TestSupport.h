@@ -74,7 +74,9 @@ public:
     bool failFlush = false;
     bool failClose = false;
     bool failReplace = false;
+    int failReplaceAt = 0; // the n-th replace fails
     bool failCopy = false;
+    int failCopyAt = 0;         // the n-th copy fails
     int failProfileWriteAt = 0; // the n-th profile write fails
 
     // Another program holding heldPath open without sharing it: the next
@@ -85,6 +87,7 @@ public:
     int writes = 0;
     int profileWrites = 0;
     int replaces = 0;
+    int copies = 0;
     std::vector<unsigned> pauses;
     // Runs at every pause, in place of the wait.
     std::function<void()> onPause;

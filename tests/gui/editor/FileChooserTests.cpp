@@ -143,3 +143,38 @@ TEST(ItemEditorChooser, ListsTheFilesOfAFolderAndTakesTheOneDoubleClicked) {
     EXPECT_EQ(shownPath, folder.File("ベータ.txt"));
     EXPECT_EQ(shownName, "ベータ.txt");
 }
+
+// Browse starts in the folder of the path already there, expanded and
+// resolved against the program's folder as a launch would.
+TEST(ItemEditorChooser, StartsInTheFolderWhereThePathLeads) {
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA(folder.File("tools").c_str(), nullptr));
+    CreateEmptyFile(folder.File("tools\\tool.exe"));
+    SetEnvironmentVariableA("BW_TEST_TOOLS", folder.File("tools").c_str());
+    for (const char* path : {"%BW_TEST_TOOLS%\\tool.exe", "tools\\tool.exe", ".\\tools"}) {
+        SCOPED_TRACE(path);
+        LaunchEntry entry = EmptyLaunchEntry();
+        lstrcpynA(entry.name, "Tool", kNameSize);
+        lstrcpynA(entry.path, path, kPathSize);
+        entry.id = 0;
+        ItemEditorDialog editor;
+        editor.SetEntry(entry);
+        editor.SetProgramFolder(folder.Path());
+        std::vector<std::string> listed;
+        std::string shownPath;
+        DialogScript script({[&](HWND dialog) {
+                                 PressButton(dialog, IDC_EDITOR_BROWSE);
+                                 shownPath = DialogItemText(dialog, IDC_EDITOR_PATH);
+                                 PressButton(dialog, IDCANCEL);
+                             },
+                             [&](HWND chooser) {
+                                 listed = ListNames(ChooserList(chooser));
+                                 PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+                             }});
+        editor.RunModal();
+        EXPECT_EQ(listed, std::vector<std::string>{"tool.exe"});
+        // Cancelled: the path stays as the user wrote it.
+        EXPECT_EQ(shownPath, path);
+    }
+    SetEnvironmentVariableA("BW_TEST_TOOLS", nullptr);
+}

@@ -103,6 +103,30 @@ TEST_F(BrokenEntriesTest, OnlyFileEntriesWithNothingAtTheirPathAreBroken) {
     EXPECT_EQ(removed.committed, expectedRemoved);
 }
 
+// Paths that hold environment variables or are relative to the program's
+// folder are checked where they lead, as a launch would open them.
+TEST_F(BrokenEntriesTest, PortablePathsAreCheckedWhereTheyLead) {
+    store.SetDirectory(folder.Path());
+    SetEnvironmentVariableA("BW_TEST_PROGRAM", folder.Path().c_str());
+    AddAndCommit([&] {
+        Add("relative", "present.exe", KIND_FILE);
+        Add("dot relative", ".\\folder", KIND_FILE);
+        Add("variable", "%BW_TEST_PROGRAM%\\present.exe", KIND_FILE);
+        Add("relative gone", "folder\\gone.exe", KIND_FILE);
+        Add("variable gone", "%BW_TEST_PROGRAM%\\gone.exe", KIND_FILE);
+        Add("unknown variable", "%BW_TEST_NO_SUCH_VARIABLE%\\present.exe", KIND_FILE);
+        Add("quoted with arguments", "\"present.exe\" --flag x", KIND_FILE);
+        Add("quoted gone", "\"gone.exe\" --flag x", KIND_FILE);
+    });
+    RemoveBrokenEntries(store);
+    SetEnvironmentVariableA("BW_TEST_PROGRAM", nullptr);
+    const std::vector<std::string> kept{"relative", "dot relative", "variable",
+                                        "quoted with arguments"};
+    EXPECT_EQ(WorkingNames(store), kept);
+    EXPECT_EQ(CommittedNames(store), kept);
+    EXPECT_STREQ(store.GetCommittedData(0)->path, "present.exe");
+}
+
 // The tables may differ (uncommitted edits): each is cleaned on its own.
 TEST_F(BrokenEntriesTest, EachTableIsCleanedOnItsOwn) {
     AddAndCommit([&] {

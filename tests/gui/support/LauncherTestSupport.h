@@ -67,6 +67,8 @@ struct ShellCall {
     std::string file;
     bool noParameters = true;
     bool noDirectory = true;
+    std::string parameters;
+    std::string directory;
     bool noWindow = true;
     int show = 0;
     DWORD mask = 0;
@@ -121,6 +123,8 @@ private:
         call.file = file ? file : "";
         call.noParameters = parameters == nullptr;
         call.noDirectory = directory == nullptr;
+        call.parameters = parameters ? parameters : "";
+        call.directory = directory ? directory : "";
         call.noWindow = owner == nullptr;
         call.show = show;
         active_->calls.push_back(call);

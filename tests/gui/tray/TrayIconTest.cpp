@@ -130,23 +130,26 @@ const std::vector<EntryRow> kLaunchTable = {{"Group", KIND_GROUP, -1},
 TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
     ShellRecorder shell;
     std::vector<LaunchEntry> table = TreeOrderTable(kLaunchTable);
+    // A program starts in its own folder; a URL has none.
     struct LaunchCase {
         UINT command;
         const char* file;
+        const char* directory;
     } cases[] = {
-        {LaunchCommandBase + 1, "C:\\Tools\\tool.exe"},
-        {LaunchCommandBase + 2, "https://example.org/a?b=c"},
+        {LaunchCommandBase + 1, "C:\\Tools\\tool.exe", "C:\\Tools"},
+        {LaunchCommandBase + 2, "https://example.org/a?b=c", nullptr},
     };
     for (const LaunchCase& test : cases) {
         SCOPED_TRACE(test.file);
         shell.calls.clear();
-        EXPECT_TRUE(LaunchEntryOfCommand(table, test.command));
+        EXPECT_TRUE(LaunchEntryOfCommand(table, test.command, "C:\\Brindleway"));
         std::vector<ShellCall> calls = shell.Of("ShellExecute");
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ("open", calls[0].verb);
         EXPECT_EQ(test.file, calls[0].file);
         EXPECT_TRUE(calls[0].noParameters);
-        EXPECT_TRUE(calls[0].noDirectory);
+        EXPECT_EQ(test.directory == nullptr, calls[0].noDirectory);
+        EXPECT_EQ(test.directory ? test.directory : "", calls[0].directory);
         EXPECT_TRUE(calls[0].noWindow);
         EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
     }
@@ -157,9 +160,9 @@ TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
 TEST(LaunchingComponentTest, CommandsMatchingNoEntryOpenNothing) {
     ShellRecorder shell;
     std::vector<LaunchEntry> table = TreeOrderTable(kLaunchTable);
-    EXPECT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0));
+    EXPECT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0, "C:\\Brindleway"));
     for (UINT command : {LaunchCommandBase + 7, LaunchCommandBase + 254, ID_TRAY_EXIT + 0u})
-        EXPECT_FALSE(LaunchEntryOfCommand(table, command)) << command;
+        EXPECT_FALSE(LaunchEntryOfCommand(table, command, "C:\\Brindleway")) << command;
     EXPECT_TRUE(shell.Of("ShellExecute").empty());
 }
 

@@ -193,6 +193,18 @@ TEST_F(GroupViewsTest, AGroupWhoseParentIsMissingIsLeftOutWithItsSubgroups) {
     EXPECT_EQ(Entry("A11")->treeItem, nullptr);
 }
 
+// A path relative to the program's folder shows the icon of where it leads
+// (here a folder, whose icon no plain file has) and the text as written.
+TEST_F(GroupViewsTest, RowsOfRelativePathsShowTheIconOfWhereTheyLead) {
+    ASSERT_TRUE(CreateDirectoryA(folder.File("携帯ツール").c_str(), nullptr));
+    OpenShown({{"tools", KIND_FILE, kParentTopLevel, ".\\携帯ツール"}});
+    ASSERT_EQ(List().Count(), 1);
+    int folderIcon = ShellIcon(folder.File("携帯ツール").c_str(), 0, 0);
+    EXPECT_GE(folderIcon, 0);
+    EXPECT_EQ(List().ItemImage(0), folderIcon);
+    EXPECT_EQ(List().ItemText(0, 1), ".\\携帯ツール");
+}
+
 TEST_F(GroupViewsTest, RowsShowShellIconsFolderIconsAndGroupLocation) {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
