@@ -6,17 +6,6 @@
 
 namespace {
 
-// The shell's small-icon index for a file entry, or -1 when the shell
-// cannot resolve the path.
-int FileIconIndex(const char* path) {
-    return SmallIconIndex(path);
-}
-
-// Every URL shows the internet-shortcut icon, whatever its scheme.
-int UrlIconIndex() {
-    return SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
-}
-
 UINT LaunchCommand(const LaunchEntry& entry) {
     return LaunchCommandBase + static_cast<UINT>(entry.id);
 }
@@ -26,7 +15,16 @@ UINT LaunchCommand(const LaunchEntry& entry) {
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
     menu.Create();
+    urlIconIndex = kUnknownIcon;
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
+    icons.DropUnused();
+}
+
+// Every URL shows the internet-shortcut icon, whatever its scheme.
+int LauncherMenu::UrlIconIndex() {
+    if (urlIconIndex == kUnknownIcon)
+        urlIconIndex = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+    return urlIconIndex;
 }
 
 // The table is in tree order, so a group's entries all follow it; the
@@ -48,7 +46,8 @@ void LauncherMenu::AppendGroupEntries(HMENU target, std::span<const LaunchEntry>
             AppendGroup(target, table, i, data, folderIconIndex);
             continue;
         }
-        data->iconIndex = entry.kind == KIND_FILE ? FileIconIndex(entry.path) : UrlIconIndex();
+        // -1 (no icon) for a file the shell cannot resolve.
+        data->iconIndex = entry.kind == KIND_FILE ? icons.PathIcon(entry.path) : UrlIconIndex();
         AppendMenuA(target, MF_OWNERDRAW, LaunchCommand(entry),
                     reinterpret_cast<const char*>(data));
     }
