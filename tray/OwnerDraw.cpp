@@ -1,6 +1,7 @@
 #include "tray/OwnerDraw.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "tray/MenuItemPool.h"
 #include "ui/Gdi.h"
@@ -30,11 +31,22 @@ int ItemTextLength(const MenuItemData* data) {
     return data ? static_cast<int>(data->text.size()) : lstrlenA(kEmptyGroupText);
 }
 
-Font CreateMenuFont() {
+// The system's menu font, kept from one item to the next: a menu is
+// measured item by item each time it opens. It is made again when the
+// system's menu font has changed since.
+Font menuFont;
+LOGFONTA menuFontSource{};
+
+HFONT MenuFont() {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = kNonClientMetricsSize;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
-    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+    if (!menuFont ||
+        std::memcmp(&menuFontSource, &metrics.lfMenuFont, sizeof menuFontSource) != 0) {
+        menuFont.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
+        menuFontSource = metrics.lfMenuFont;
+    }
+    return menuFont.Get();
 }
 
 } // namespace
@@ -42,11 +54,10 @@ Font CreateMenuFont() {
 // The text is measured as it is drawn, an "&" as a character of its own.
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure) {
     const MenuItemData* data = ItemData(measure->itemData);
-    Font font = CreateMenuFont();
     RECT rect{};
     {
         WindowDC dc(window);
-        SelectedObject selected(dc.Get(), font.Get());
+        SelectedObject selected(dc.Get(), MenuFont());
         DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect,
                   DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
     }
