@@ -7,6 +7,10 @@
 // the Linux side of the Wine process (/proc through drive Z:).
 //
 //   bench_probe WORKDIR BRINDLEWAY_EXE FLOOR_EXE GUI_BENCH_EXE RESULT_FILE
+//               [BASELINE_EXE]
+//
+// A baseline program (an earlier Brindleway.exe) is measured alongside,
+// with the same tables, to compare a change.
 #include <windows.h>
 
 #include <algorithm>
@@ -305,10 +309,21 @@ int main(int argc, char** argv) {
     Prepare(&full, argv[2]);
     bench::SeedFolder(empty.folder, {});
     bench::SeedFolder(full.folder, table);
+    std::vector<Program*> programs = {&floor0, &empty, &floor255, &full};
+
+    Program oldEmpty = MakeProgram("old-empty", work + "\\oldempty", "", false, 0);
+    Program oldFull = MakeProgram("old-255", work + "\\old255", "", false, 255);
+    if (argc == 7) {
+        Prepare(&oldEmpty, argv[6]);
+        Prepare(&oldFull, argv[6]);
+        bench::SeedFolder(oldEmpty.folder, {});
+        bench::SeedFolder(oldFull.folder, table);
+        programs.push_back(&oldEmpty);
+        programs.push_back(&oldFull);
+    }
 
     // Round by round, so that a slow moment of the machine touches every
     // program alike.
-    Program* programs[] = {&floor0, &empty, &floor255, &full};
     for (int run = 0; run < kRuns; ++run)
         for (Program* program : programs)
             RunOnce(program);
@@ -316,7 +331,10 @@ int main(int argc, char** argv) {
     FILE* out = std::fopen(argv[5], "w");
     if (!out)
         return 1;
-    std::fprintf(out, "Brindleway.exe: %s\n\n", FileSizeText(argv[2]).c_str());
+    std::fprintf(out, "Brindleway.exe: %s\n", FileSizeText(argv[2]).c_str());
+    if (argc == 7)
+        std::fprintf(out, "baseline:       %s\n", FileSizeText(argv[6]).c_str());
+    std::fprintf(out, "\n");
     std::fprintf(out, "Fresh starts under Wine, %d each; median (min-max), ratio to the floor\n",
                  kRuns);
     for (Program* program : programs) {

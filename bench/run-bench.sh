@@ -4,6 +4,9 @@
 # natively. Prints the figures; nothing here fails on a number.
 #
 #   run-bench.sh SOURCE_DIR WIN32_BUILD_DIR HOST_BUILD_DIR
+#
+# BENCH_BASELINE=path/to/an/earlier/Brindleway.exe measures that program
+# alongside (old-empty, old-255), to compare a change.
 set -euo pipefail
 
 source=$1 win32=$2 host=$3
@@ -45,6 +48,11 @@ echo
 result=$work/result.txt
 wine_run "$win32/bench/bench_probe.exe" 'C:\bench' \
   "$(winpath "$win32/Brindleway.exe")" "$(winpath "$win32/bench/bench_floor.exe")" \
-  "$(winpath "$win32/bench/bench_gui.exe")" "$(winpath "$result")"
+  "$(winpath "$win32/bench/bench_gui.exe")" "$(winpath "$result")" \
+  ${BENCH_BASELINE:+"$(winpath "$(realpath "$BENCH_BASELINE")")"}
 cat "$result"
+echo
+wine_run "$win32/bench/bench_breakdown.exe" 'C:\bench\breakdown' "$(winpath "$result")"
+cat "$result"
+echo
 "$host/bench/bench_store"
