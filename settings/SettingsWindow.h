@@ -95,6 +95,7 @@ private:
     void SetUpViews();
     void GrayHelpCommands();
     void ReportLoadProblem();
+    void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
     void OnShowWindow(bool showing);
