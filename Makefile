@@ -1,14 +1,15 @@
 # Brindleway: `make run` builds the program and starts it in a Wine desktop;
 # `make test` builds everything and runs every test; `make bench` measures
-# speed and memory. All three first install what
-# a fresh Debian machine lacks (tools/setup.sh, needs root).
+# speed and memory; `make dist` packs the release,
+# dist/Brindleway-<version>.zip. All first install what a fresh Debian
+# machine lacks (tools/setup.sh, needs root).
 
 SHELL := /bin/bash
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 RUN_DIR := run
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all setup build-host build-win32 format-check test bench run clean
+.PHONY: all setup build-host build-win32 format-check test bench run dist clean
 
 all: build-win32
 
@@ -48,5 +49,14 @@ run: build-win32
 	cd $(RUN_DIR) && ../tools/wine-run --prefix "$$PWD/.wineprefix" \
 	  explorer /desktop=shell,1024x768 Brindleway.exe
 
+# The zip is built by the win32 build's target dist (the stripped program,
+# its help, the Japanese read-me and the licence) and copied here.
+dist: build-win32
+	cmake --build --preset win32 --target dist
+	rm -rf dist
+	mkdir -p dist
+	cp build/win32/dist/Brindleway-*.zip dist/
+	@ls dist/*.zip
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "Version.h"
 #include "ui/Dialog.h"
 #include "ui/Gdi.h"
 
@@ -12,7 +13,7 @@ public:
     AboutDialog();
 
     // The version control's text once the dialog is open.
-    static constexpr float kVersion = 0.2f;
+    static constexpr float kVersion = BRINDLEWAY_VERSION_NUMBER;
 
     // For tests: the link's underlined font while the dialog is open.
     HFONT LinkFont() const { return linkFont.Get(); }

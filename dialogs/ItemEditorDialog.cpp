@@ -25,6 +25,52 @@ std::string FittingText(std::string_view text, size_t maxBytes) {
     return std::string(text.substr(0, FittingLength(text, maxBytes)));
 }
 
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The length of the scheme and its ':' that the text begins with, 0 when it
+// begins with none: a letter, then letters, digits, '+', '-' or '.'.
+size_t OwnSchemeLength(std::string_view text) {
+    if (text.empty() || !IsAsciiLetter(text[0]))
+        return 0;
+    for (size_t i = 1; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == ':')
+            return i + 1;
+        if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return 0;
+    }
+    return 0;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
+    if (text.size() < start.size())
+        return false;
+    for (size_t i = 0; i < start.size(); ++i) {
+        char a = text[i];
+        char b = start[i];
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<char>(a - 'A' + 'a');
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+// The listed scheme a typed URL can be split into, with the rest after it,
+// or -1. Only a split that reads back as the same URL is made: the rest must
+// not begin with a scheme of its own, and there must be a rest.
+int ListedSchemeOf(std::string_view url) {
+    for (int i = 0; i < static_cast<int>(std::size(kSchemes)); ++i) {
+        std::string_view scheme = kSchemes[i];
+        if (url.size() > scheme.size() && StartsWithIgnoringCase(url, scheme) &&
+            OwnSchemeLength(url.substr(scheme.size())) == 0)
+            return i;
+    }
+    return -1;
+}
+
 bool IsKnownKind(int kind) {
     return kind == KIND_FILE || kind == KIND_GROUP || kind == KIND_URL;
 }
@@ -32,21 +78,25 @@ bool IsKnownKind(int kind) {
 } // namespace
 
 ItemEditorDialog::ItemEditorDialog()
-    : Dialog(IDD_ITEM_EDITOR), entry(EmptyLaunchEntry()),
-      nameEdit{IDC_EDITOR_NAME, kNameSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}} {
+    : Dialog(IDD_ITEM_EDITOR),
+      entry(EmptyLaunchEntry()), nameEdit{IDC_EDITOR_NAME, kNameSize - 1, {}},
+      pathEdit{IDC_EDITOR_PATH, kPathSize - 1, {}}, urlEdit{IDC_EDITOR_URL, kPathSize - 1, {}} {
     entry.parent = kParentTopLevel;
 }
 
 BOOL ItemEditorDialog::OnInitDialog() {
     FillLists();
-    Edit(GetDlgItem(hwnd_, nameEdit.id)).SetLimit(static_cast<int>(nameEdit.maxBytes));
-    Edit(GetDlgItem(hwnd_, urlEdit.id)).SetLimit(static_cast<int>(urlEdit.maxBytes));
+    for (const LimitedEdit* edit : {&nameEdit, &pathEdit, &urlEdit})
+        Edit(GetDlgItem(hwnd_, edit->id)).SetLimit(static_cast<int>(edit->maxBytes));
     if (entry.id == kNoId) {
         KindList().Select(KIND_FILE);
         SchemeList().Select(0);
-        return TRUE;
+    } else {
+        ShowEntryForEditing();
     }
-    ShowEntryForEditing();
+    // From here on the URL edit follows what the user types; the entry was
+    // shown as it is stored.
+    showingEntry = false;
     return TRUE;
 }
 
@@ -66,14 +116,14 @@ void ItemEditorDialog::ShowEntryForEditing() {
     switch (entry.kind) {
     case KIND_FILE:
         SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH,
-                        FittingText(FieldText(entry.path), kPathSize - 1).c_str());
+                        FittingText(FieldText(entry.path), pathEdit.maxBytes).c_str());
         break;
     case KIND_URL:
         ApplyKind();
         ShowUrl();
         break;
     case KIND_GROUP:
-        Item(IDC_EDITOR_BROWSE).Enable(false);
+        ApplyKind();
         break;
     default:
         break;
@@ -108,16 +158,40 @@ bool ItemEditorDialog::OnCommand(int id, int code, HWND) {
         ApplyKind();
         return true;
     }
-    if (code == EN_CHANGE && (id == nameEdit.id || id == urlEdit.id)) {
-        KeepWithinLimit(id == nameEdit.id ? nameEdit : urlEdit);
-        return true;
+    if (code == EN_CHANGE) {
+        for (LimitedEdit* edit : {&nameEdit, &pathEdit, &urlEdit})
+            if (id == edit->id) {
+                KeepWithinLimit(*edit);
+                if (edit == &urlEdit && !showingEntry)
+                    MoveSchemeToList();
+                return true;
+            }
     }
     return false;
 }
 
-// Shows the path row that fits the selected kind: the read-only path edit
-// with Browse, or the scheme list with the URL edit. Hidden controls keep
-// their texts, so switching back brings them back.
+// A URL typed or pasted whole with a scheme the list offers, in any letter
+// case, is shown as that scheme in the list and the rest in the edit, so
+// that OK does not put a second scheme in front of it.
+void ItemEditorDialog::MoveSchemeToList() {
+    Window edit = Item(IDC_EDITOR_URL);
+    std::string text = edit.Text();
+    int scheme = ListedSchemeOf(text);
+    if (scheme < 0)
+        return;
+    size_t schemeLength = std::string_view(kSchemes[scheme]).size();
+    DWORD caret = 0;
+    edit.Send(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    SchemeList().Select(scheme);
+    edit.SetText(text.substr(schemeLength).c_str());
+    caret = caret > schemeLength ? static_cast<DWORD>(caret - schemeLength) : 0;
+    edit.Send(EM_SETSEL, caret, caret);
+}
+
+// Shows the path row that fits the selected kind: the path edit with Browse,
+// or the scheme list with the URL edit. Hidden controls keep their texts, so
+// switching back brings them back. A group has no path: its path edit takes
+// no input and Browse is off, but a text already there stays.
 void ItemEditorDialog::ApplyKind() {
     int kind = KindList().Selection();
     if (!IsKnownKind(kind))
@@ -128,8 +202,10 @@ void ItemEditorDialog::ApplyKind() {
     Item(IDC_EDITOR_BROWSE).Show(url ? SW_HIDE : SW_SHOW);
     Item(IDC_EDITOR_SCHEME).Show(url ? SW_SHOW : SW_HIDE);
     Item(IDC_EDITOR_URL).Show(url ? SW_SHOW : SW_HIDE);
-    if (!url)
+    if (!url) {
         Item(IDC_EDITOR_BROWSE).Enable(kind == KIND_FILE);
+        Item(IDC_EDITOR_PATH).Send(EM_SETREADONLY, kind == KIND_GROUP);
+    }
 }
 
 void ItemEditorDialog::OnBrowse() {
@@ -176,9 +252,10 @@ void ItemEditorDialog::OnOK() {
     End(IDOK);
 }
 
-// The URL is the selected scheme followed by the typed rest; with no scheme
-// selected, the typed text is the whole URL. One that does not fit the path
-// field is refused rather than cut.
+// The URL is the selected scheme followed by the typed rest; a typed text
+// that begins with a scheme of its own, or one typed with no scheme
+// selected, is the whole URL as typed. One that does not fit the path field
+// is refused rather than cut.
 bool ItemEditorDialog::ComposeUrl() {
     std::string rest = Item(IDC_EDITOR_URL).Text();
     if (rest.empty()) {
@@ -186,7 +263,8 @@ bool ItemEditorDialog::ComposeUrl() {
         return false;
     }
     int scheme = SchemeList().Selection();
-    std::string url = scheme == CB_ERR ? rest : SchemeList().ItemText(scheme) + rest;
+    bool asTyped = scheme == CB_ERR || OwnSchemeLength(rest) > 0;
+    std::string url = asTyped ? rest : SchemeList().ItemText(scheme) + rest;
     if (url.size() > sizeof entry.path - 1) {
         Refuse("URLが長すぎます");
         return false;

@@ -37,8 +37,8 @@ protected:
     void OnOK() override;
 
 private:
-    // The texts of the two editable edits, each with the bytes its field
-    // holds, and the last text of each that fitted.
+    // The texts of the editable edits, each with the bytes its field holds,
+    // and the last text of each that fitted.
     struct LimitedEdit {
         int id;
         size_t maxBytes;
@@ -51,6 +51,7 @@ private:
     void ApplyKind();
     void OnBrowse();
     void KeepWithinLimit(LimitedEdit& edit);
+    void MoveSchemeToList();
     bool ComposeUrl();
     void Refuse(const char* message);
 
@@ -59,5 +60,8 @@ private:
 
     LaunchEntry entry;
     LimitedEdit nameEdit;
+    LimitedEdit pathEdit;
     LimitedEdit urlEdit;
+    // Set while initialisation puts the held entry into the controls.
+    bool showingEntry = true;
 };

@@ -1,18 +1,34 @@
 #include "dialogs/MultiByteCompare.h"
 
+#include "platform/AnsiText.h"
+
 namespace {
 
+// Code page 932's full-width Latin capitals Ａ..Ｚ (82 60..82 79) and small
+// letters ａ..ｚ (82 81..82 9A): the run-time library folds them like the
+// ASCII letters.
+constexpr unsigned kFullWidthCapitalA = 0x8260;
+constexpr unsigned kFullWidthCapitalZ = 0x8279;
+constexpr unsigned kFullWidthSmallA = 0x8281;
+
+unsigned FoldDoubleByte(unsigned c, UINT codePage) {
+    bool shiftJis = codePage == kShiftJisCodePage || (codePage == CP_ACP && GetACP() == 932);
+    if (shiftJis && c >= kFullWidthCapitalA && c <= kFullWidthCapitalZ)
+        return c - kFullWidthCapitalA + kFullWidthSmallA;
+    return c;
+}
+
 // Reads one character and moves past it: a double-byte character as its two
-// bytes in one value, a single byte folded when it is an ASCII letter.
+// bytes in one value, letters folded to small letters.
 unsigned NextCharacter(const unsigned char*& p, UINT codePage) {
     unsigned c = *p;
     if (c == 0)
         return 0;
     ++p;
-    if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c))) {
+    if (IsLeadByte(static_cast<unsigned char>(c), codePage)) {
         if (*p == 0)
             return 0;
-        return (c << 8) | *p++;
+        return FoldDoubleByte((c << 8) | *p++, codePage);
     }
     if (c >= 'A' && c <= 'Z')
         c += 'a' - 'A';

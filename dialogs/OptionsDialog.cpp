@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "ui/HtmlHelp.h"
 #include "dialogs/Autostart.h"
 #include "dialogs/BrokenEntries.h"
 #include "dialogs/TemplateHelpIds.h"
 #include "resource.h"
 #include "ui/Application.h"
+#include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
 
 namespace {

@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "platform/AnsiText.h"
+
 size_t FittingLength(std::string_view text, size_t maxBytes) {
     size_t length = 0;
     while (length < text.size()) {
-        size_t step = IsShiftJisLeadByte(static_cast<unsigned char>(text[length])) ? 2 : 1;
+        size_t step = IsLeadByte(static_cast<unsigned char>(text[length])) ? 2 : 1;
         if (length + step > text.size() || length + step > maxBytes)
             break;
         length += step;

@@ -1,14 +1,9 @@
-// Shift-JIS text cut to fit a fixed-size field without splitting a
+// Text of the ANSI code page (Shift-JIS) cut to fit a fixed-size field without splitting a
 // double-byte character, so that no stored text ends in half a character.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
-
-// Whether the byte starts a double-byte character in Shift-JIS.
-constexpr bool IsShiftJisLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 // The length of the longest prefix of text that has at most maxBytes bytes
 // and ends at a character boundary. A lead byte without its trail byte at

@@ -29,6 +29,7 @@ public:
 enum class ReadResult {
     Ok,
     NotFound, // no such file (or folder on the way)
+    InUse,    // another program holds the file open without sharing it for now
     Failed,   // there, but could not be opened or read
 };
 
@@ -65,6 +66,9 @@ public:
     // Copies source to a new file target; fails, touching nothing, when
     // target exists already. A failed copy leaves no partial target behind.
     virtual bool CopyToNewFile(const std::string& source, const std::string& target) = 0;
+
+    // Waits that long before an operation is tried again.
+    virtual void Pause(unsigned milliseconds) = 0;
 
     // Shows the string-table prompt stringId (IDS_TABLE_FULL, 5002) to the
     // user with an OK button and the exclamation icon, and returns when the
@@ -113,6 +117,7 @@ public:
     bool CopyToNewFile(const std::string& source, const std::string& target) override {
         return inner_.CopyToNewFile(source, target);
     }
+    void Pause(unsigned milliseconds) override { inner_.Pause(milliseconds); }
     void ShowPrompt(unsigned stringId) override { inner_.ShowPrompt(stringId); }
 
 protected:

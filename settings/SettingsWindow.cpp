@@ -87,6 +87,7 @@ BOOL SettingsWindow::OnInitDialog() {
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
     accelTable = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     store.LoadData();
+    store.SetCopyKeptNotice([this](const std::string& copy) { ReportCopyKept(copy); });
     firstRun = store.ReadOptions() == 0;
     groupTree.SetItemStore(&store);
     PlaceWindow();
@@ -170,19 +171,35 @@ void SettingsWindow::GrayHelpCommands() {
 void SettingsWindow::ReportLoadProblem() {
     const LoadReport& report = store.GetLoadReport();
     std::string text;
-    if (report.state == DataFileState::Damaged)
+    if (report.state == DataFileState::Damaged && report.salvagedCount > 0)
+        text = "データファイルが壊れていたため、壊れた箇所より前の " +
+               std::to_string(report.salvagedCount) +
+               " 件の項目だけを読み込みました。内容を確認してください。";
+    else if (report.state == DataFileState::Damaged)
         text = "データファイルが壊れていたため、項目を読み込めませんでした。";
     else if (report.state == DataFileState::ChecksumMismatch)
         text = "データファイルが壊れています（チェックサムが一致しません）。\n"
                "読み込めた項目を表示しています。内容を確認してください。";
+    else if (report.state == DataFileState::IdsRepaired)
+        text = "データファイルの項目の番号に重複や範囲外のものがあったため、"
+               "番号を付け直して読み込みました。内容を確認してください。";
+    else if (report.state == DataFileState::InUse)
+        text = "データファイルを他のプログラムが使用していたため、項目を読み込めませんでした。";
     else
         return;
     if (!report.keptCopy.empty())
         text += "\n\n元のファイルは次の名前で残してあります:\n" + report.keptCopy;
     else
-        text += "\n\n元のファイルの写しを作れなかったため、元のファイルはそのまま残し、"
-                "上書きしません:\n" +
+        text += "\n\n元のファイルの写しを作れなかったため、写しを作れるまで元のファイルは"
+                "上書きしません。保存するときに写しを作り、その名前をお知らせします:\n" +
                 store.DataFilePath();
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}
+
+// The copy that could not be made at start has just been made by a save,
+// which replaces the data file once the user has read its name.
+void SettingsWindow::ReportCopyKept(const std::string& copy) {
+    std::string text = "データファイルを保存する前に、元のファイルを次の名前で残しました:\n" + copy;
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }
 

@@ -59,13 +59,12 @@ public:
     // when the message was consumed.
     bool PreTranslateMessage(MSG* msg);
 
-    // For tests and the tray code: what the window holds.
+    // For tests: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
     HMENU SystemMenuHandle() const { return systemMenu.Handle(); }
     ListView ItemList() const { return itemList; }
     TreeView GroupTree() const { return groupTree.Tree(); }
     DragTreeCtrl& GroupTreeCtrl() { return groupTree; }
-    const NOTIFYICONDATAA& TrayIconData() const { return trayIcon.Data(); }
     const ImageListRef& SystemImageList() const { return systemImageList; }
     bool FirstRun() const { return firstRun; }
     int ProgramIconIndex() const { return programIconIndex; }
@@ -96,6 +95,7 @@ private:
     void SetUpViews();
     void GrayHelpCommands();
     void ReportLoadProblem();
+    void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
     void OnShowWindow(bool showing);

@@ -1,6 +1,8 @@
 // The data file: the committed table as checksum byte, version, count and
 // records, little-endian int32 fields without padding.
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -19,6 +21,13 @@ constexpr size_t kMaxFileBytes =
 // Kept copies of damaged files are numbered; past this many the store stops
 // looking for a free name.
 constexpr int kMaxKeptCopies = 1000;
+// A kept copy is compared with the data file up to this size; a longer data
+// file always gets a copy of its own.
+constexpr size_t kMaxComparedBytes = size_t(1) << 20;
+// A data file that another program holds open (a backup, a virus scanner)
+// is tried again for about a second before the load gives up on it.
+constexpr int kReadTries = 10;
+constexpr unsigned kReadRetryDelayMs = 100;
 
 // The text's length up to its NUL, never past the field: an unterminated
 // field counts as its size minus one, the last byte giving way to the NUL
@@ -133,16 +142,20 @@ const LoadReport& ItemStore::GetLoadReport() const {
     return loadReport_;
 }
 
+void ItemStore::SetCopyKeptNotice(CopyKeptNotice notice) {
+    copyKeptNotice_ = std::move(notice);
+}
+
 void ItemStore::ClearCommittedTable() {
     committedCount_ = 0;
     for (LaunchEntry& entry : committedEntries_)
         table_rules::ResetSlot(&entry);
 }
 
-// Reads the records straight into the committed table. False when the bytes
-// break the layout anywhere: a count outside 0..255, a length past its
-// field, a missing NUL or one inside the text, an early end, bytes after the
-// last record.
+// Reads the records into the committed table. False when the bytes break
+// the layout anywhere: a count outside 0..255, a length past its field, a
+// missing NUL or one inside the text, an early end, bytes after the last
+// record. The complete records before the damage stay in the table.
 bool ItemStore::ParseDataFile(const unsigned char* bytes, size_t length, int32_t* version,
                               uint8_t* stored) {
     ByteReader reader(bytes, length);
@@ -151,35 +164,38 @@ bool ItemStore::ParseDataFile(const unsigned char* bytes, size_t length, int32_t
         return false;
     if (count < 0 || count > kMaxEntries)
         return false;
-    committedCount_ = count;
     for (int i = 0; i < count; ++i) {
-        LaunchEntry& entry = committedEntries_[i];
-        if (!reader.Int32(&entry.kind) || !reader.Int32(&entry.id) || !reader.Int32(&entry.parent))
-            return false;
-        if (!reader.Text(entry.name, sizeof entry.name) ||
+        LaunchEntry entry = EmptyLaunchEntry();
+        if (!reader.Int32(&entry.kind) || !reader.Int32(&entry.id) ||
+            !reader.Int32(&entry.parent) || !reader.Text(entry.name, sizeof entry.name) ||
             !reader.Text(entry.path, sizeof entry.path)) {
             return false;
         }
+        committedEntries_[committedCount_++] = entry;
     }
     return reader.AtEnd();
 }
 
 // A record whose id lies outside 0..254 or repeats an earlier record's id
-// gets the lowest id that no record holds (and, where possible, that this run
-// has not reserved). Entries naming the id stay with its first holder.
-void ItemStore::GiveFreshIds() {
+// gets the lowest id that no record holds (and, where possible, that this
+// run has not reserved). A renumbered group takes its members along: the
+// records right after it that descend from it, as the file's tree order puts
+// them, get the new id as their parent. True when any id was replaced.
+bool ItemStore::GiveFreshIds() {
+    const int count = committedCount_;
     bool held[kMaxEntries] = {};
-    bool needsId[kMaxEntries] = {};
-    for (int i = 0; i < committedCount_; ++i) {
+    int32_t freshId[kMaxEntries];
+    for (int i = 0; i < count; ++i) {
         int32_t id = committedEntries_[i].id;
-        if (id >= 0 && id < kMaxEntries && !held[id]) {
+        freshId[i] = id;
+        if (id >= 0 && id < kMaxEntries && !held[id])
             held[id] = true;
-        } else {
-            needsId[i] = true;
-        }
+        else
+            freshId[i] = kNoId;
     }
-    for (int i = 0; i < committedCount_; ++i) {
-        if (!needsId[i])
+    bool renumbered = false;
+    for (int i = 0; i < count; ++i) {
+        if (freshId[i] != kNoId)
             continue;
         int fresh = -1;
         for (int id = 0; id < kMaxEntries && fresh < 0; ++id) {
@@ -192,14 +208,73 @@ void ItemStore::GiveFreshIds() {
         }
         // There are at most as many records as ids, so one is always free.
         held[fresh] = true;
-        committedEntries_[i].id = fresh;
+        freshId[i] = fresh;
+        renumbered = true;
     }
+    if (!renumbered)
+        return false;
+
+    int32_t newParent[kMaxEntries];
+    for (int i = 0; i < count; ++i)
+        newParent[i] = committedEntries_[i].parent;
+    for (int i = 0; i < count; ++i) {
+        const LaunchEntry& group = committedEntries_[i];
+        if (group.kind != KIND_GROUP || freshId[i] == group.id)
+            continue;
+        // The ids, as read, of the group and of the groups inside it.
+        std::vector<int32_t> subtree{group.id};
+        for (int j = i + 1; j < count; ++j) {
+            const LaunchEntry& member = committedEntries_[j];
+            if (std::find(subtree.begin(), subtree.end(), member.parent) == subtree.end())
+                break;
+            if (member.parent == group.id)
+                newParent[j] = freshId[i];
+            if (member.kind == KIND_GROUP)
+                subtree.push_back(member.id);
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        committedEntries_[i].id = freshId[i];
+        committedEntries_[i].parent = newParent[i];
+    }
+    return true;
 }
 
-// Keeps the data file as found next to it, under a name no earlier copy has.
+// Finds an earlier copy with the same bytes as the data file, so that a
+// damaged file that was never saved over is not copied again at every start.
+bool ItemStore::FindSameCopy(const std::string& base, std::string* name) {
+    std::vector<unsigned char> original;
+    if (platform_->ReadFileBytes(DataFilePath(), kMaxComparedBytes, &original) != ReadResult::Ok ||
+        original.size() >= kMaxComparedBytes) {
+        return false;
+    }
+    std::vector<unsigned char> copy;
+    for (int n = 1; n <= kMaxKeptCopies; ++n) {
+        std::string candidate = n == 1 ? base : base + "." + std::to_string(n);
+        // Copies take the first free name, so they stand without gaps
+        // unless the user removed some; the search ends at the first gap.
+        if (!platform_->FileExists(candidate))
+            return false;
+        if (platform_->ReadFileBytes(candidate, original.size() + 1, &copy) == ReadResult::Ok &&
+            copy == original) {
+            *name = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Keeps the data file as found next to it, under a name no earlier copy has,
+// unless an earlier copy holds the same bytes: then that copy is the one.
 bool ItemStore::KeepCopyOfDataFile() {
     std::string dataFile = DataFilePath();
     std::string base = dataFile + ".damaged";
+    std::string same;
+    if (FindSameCopy(base, &same)) {
+        loadReport_.keptCopy = same;
+        copyPending_ = false;
+        return true;
+    }
     for (int n = 1; n <= kMaxKeptCopies; ++n) {
         std::string name = n == 1 ? base : base + "." + std::to_string(n);
         if (platform_->CopyToNewFile(dataFile, name)) {
@@ -214,49 +289,71 @@ bool ItemStore::KeepCopyOfDataFile() {
     return false;
 }
 
+ReadResult ItemStore::ReadDataFile(std::vector<unsigned char>* bytes) {
+    for (int attempt = 1;; ++attempt) {
+        ReadResult read = platform_->ReadFileBytes(DataFilePath(), kMaxFileBytes + 1, bytes);
+        if (read != ReadResult::InUse || attempt >= kReadTries)
+            return read;
+        platform_->Pause(kReadRetryDelayMs);
+    }
+}
+
 int ItemStore::LoadData() {
     loadReport_ = LoadReport{};
     copyPending_ = false;
     ClearCommittedTable();
 
     std::vector<unsigned char> bytes;
-    ReadResult read = platform_->ReadFileBytes(DataFilePath(), kMaxFileBytes + 1, &bytes);
+    ReadResult read = ReadDataFile(&bytes);
     if (read == ReadResult::NotFound) {
         loadReport_.state = DataFileState::Missing;
+        return 0;
+    }
+    if (read != ReadResult::Ok) {
+        // Nothing could be read; the file may well be intact, and no save
+        // replaces it before a copy of it is kept.
+        loadReport_.state =
+            read == ReadResult::InUse ? DataFileState::InUse : DataFileState::Damaged;
+        KeepCopyOfDataFile();
         return 0;
     }
 
     int32_t version = 0;
     uint8_t stored = 0;
-    if (read != ReadResult::Ok || !ParseDataFile(bytes.data(), bytes.size(), &version, &stored)) {
-        ClearCommittedTable();
-        loadReport_.state = DataFileState::Damaged;
-        KeepCopyOfDataFile();
-        return 0;
-    }
-
+    bool complete = ParseDataFile(bytes.data(), bytes.size(), &version, &stored);
     // The checksum covers the records as they were read, before any repair.
-    bool checksumGood = VerifyCheckSum(version, stored);
-    GiveFreshIds();
+    bool checksumGood = complete && VerifyCheckSum(version, stored);
+    bool renumbered = GiveFreshIds();
     // Readers walk the table expecting tree order; a file the program wrote
     // is in tree order already and stays as it is.
     table_rules::ArrangeInTreeOrder(committedEntries_, committedCount_, false);
     MarkUsedIds();
-    if (!checksumGood) {
+    if (!complete) {
+        loadReport_.state = DataFileState::Damaged;
+        loadReport_.salvagedCount = committedCount_;
+    } else if (!checksumGood) {
         loadReport_.state = DataFileState::ChecksumMismatch;
-        KeepCopyOfDataFile();
-        return 0;
+    } else if (renumbered) {
+        loadReport_.state = DataFileState::IdsRepaired;
+    } else {
+        loadReport_.state = DataFileState::Loaded;
+        return 1;
     }
-    loadReport_.state = DataFileState::Loaded;
-    return 1;
+    KeepCopyOfDataFile();
+    return checksumGood ? 1 : 0;
 }
 
 int ItemStore::SaveData() {
     std::string dataFile = DataFilePath();
     std::string tempFile = TempFilePath();
-    // A damaged file is never replaced before a copy of it is kept.
-    if (copyPending_ && platform_->FileExists(dataFile) && !KeepCopyOfDataFile())
-        return 0;
+    // A damaged file is never replaced before a copy of it is kept, and the
+    // caller learns the copy's name before the file is replaced.
+    if (copyPending_ && platform_->FileExists(dataFile)) {
+        if (!KeepCopyOfDataFile())
+            return 0;
+        if (copyKeptNotice_)
+            copyKeptNotice_(loadReport_.keptCopy);
+    }
 
     std::unique_ptr<OutputFile> file = platform_->CreateOutputFile(tempFile);
     if (!file) {

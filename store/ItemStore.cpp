@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/AnsiText.h"
 #include "platform/Platform.h"
 #include "res/resource.h"
 #include "store/TableRules.h"
@@ -46,10 +47,7 @@ void ItemStore::SetDirectory(const std::string& directory) {
 }
 
 std::string ItemStore::FilePath(const char* name) const {
-    std::string path = directory_;
-    if (!path.empty() && path.back() != kPathSeparator && path.back() != '/')
-        path += kPathSeparator;
-    return path + name;
+    return JoinPath(directory_, name);
 }
 
 std::string ItemStore::DataFilePath() const {

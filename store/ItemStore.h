@@ -4,25 +4,37 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "platform/Platform.h"
 #include "store/LaunchEntry.h"
 #include "store/Options.h"
-
-class Platform;
 
 // What LoadData found, for the one report the program gives at start.
 enum class DataFileState {
     Missing,          // no data file: an empty launcher
     Loaded,           // read and checksum good
-    Damaged,          // could not be parsed: nothing loaded
+    Damaged,          // could not be parsed: only the records before the damage loaded
     ChecksumMismatch, // parsed, but the checksum is wrong: records kept
+    IdsRepaired,      // checksum good, but ids repeated or out of range: records renumbered
+    InUse,            // another program kept the file open through every try: nothing loaded
 };
 
 struct LoadReport {
     DataFileState state = DataFileState::Missing;
-    std::string keptCopy; // for Damaged / ChecksumMismatch: the copy of the file as found
+    // For every state but Missing and Loaded: the copy of the file as found,
+    // empty while none could be made.
+    std::string keptCopy;
+    // For Damaged: how many complete records before the damage were loaded.
+    int salvagedCount = 0;
 };
+
+// Called by SaveData when it has just kept the copy of a damaged data file
+// that LoadData could not make, with the copy's name, before the data file
+// is replaced.
+using CopyKeptNotice = std::function<void(const std::string& keptCopy)>;
 
 class ItemStore {
 public:
@@ -62,6 +74,7 @@ public:
     bool VerifyCheckSum(int32_t version, uint8_t stored) const;
     static uint8_t XorBytes(const void* bytes, size_t length);
     const LoadReport& GetLoadReport() const;
+    void SetCopyKeptNotice(CopyKeptNotice notice);
 
     // Settings file
     Options* GetOptions();
@@ -77,8 +90,10 @@ private:
     void ClearCommittedTable();
     bool ParseDataFile(const unsigned char* bytes, size_t length, int32_t* version,
                        uint8_t* stored);
-    void GiveFreshIds();
+    ReadResult ReadDataFile(std::vector<unsigned char>* bytes);
+    bool GiveFreshIds();
     bool KeepCopyOfDataFile();
+    bool FindSameCopy(const std::string& base, std::string* name);
     uint8_t ChecksumOf(int32_t version) const;
 
     Platform* platform_;
@@ -91,6 +106,7 @@ private:
 
     std::string directory_;
     LoadReport loadReport_;
+    CopyKeptNotice copyKeptNotice_;
     // The data file was found damaged but no copy of it could be kept yet:
     // no save may replace it until one is.
     bool copyPending_;

@@ -14,6 +14,7 @@ packages=(
   locales
   clang libclang-rt-14-dev
   fp-utils-3.2.2
+  python3
   clang-format
 )
 

@@ -5,13 +5,19 @@
 #include "ui/Application.h"
 
 std::string FilterFromPipes(const char* pipeFilter) {
-    std::string filter = pipeFilter;
-    // Only single-byte '|' separate; a Shift-JIS trail byte is never 0x7C,
-    // but walk by characters anyway so lead bytes are never split.
-    for (char* p = filter.data(); *p; p = CharNextA(p))
+    // Only a single-byte '|' separates: the trail byte of a double-byte
+    // character may be 0x7C too (ポ), so the source is walked by characters.
+    // The result is built apart from the source: a walk by characters stops
+    // at a NUL, so it could not go on past a '|' already replaced in place.
+    std::string filter;
+    for (const char* p = pipeFilter; *p;) {
+        const char* next = CharNextA(p);
         if (*p == '|')
-            *p = '\0';
-    filter.push_back('\0');
+            filter.push_back('\0');
+        else
+            filter.append(p, next);
+        p = next;
+    }
     return filter;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/posix/ProfileText.h"
 
@@ -222,6 +223,15 @@ bool PosixPlatform::CopyToNewFile(const std::string& source, const std::string& 
     if (!ok)
         unlink(target.c_str());
     return ok;
+}
+
+// Posix files have no sharing modes: a read never finds a file in use.
+void PosixPlatform::Pause(unsigned milliseconds) {
+    // <chrono> cannot be compiled to code page 932; nanosleep needs no literal.
+    timespec wait{static_cast<time_t>(milliseconds / 1000),
+                  static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
 }
 
 void PosixPlatform::ShowPrompt(unsigned stringId) {

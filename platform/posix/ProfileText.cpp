@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/AnsiText.h"
+
 namespace profile_text {
 namespace {
 
@@ -21,10 +23,6 @@ struct Line {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 unsigned char FoldCase(unsigned char c) {

@@ -53,6 +53,12 @@ private:
 constexpr int kReplaceTries = 10;
 constexpr DWORD kReplaceRetryDelayMs = 50;
 
+// Errors that last only while another program holds the file open without
+// sharing it or holds a lock on a range of it.
+bool IsPassingError(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 } // namespace
 
 std::string Win32Platform::ProgramDirectory() {
@@ -102,9 +108,9 @@ ReadResult Win32Platform::ReadFileBytes(const std::string& path, size_t maxBytes
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-                   ? ReadResult::NotFound
-                   : ReadResult::Failed;
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return ReadResult::NotFound;
+        return IsPassingError(error) ? ReadResult::InUse : ReadResult::Failed;
     }
     bytes->resize(maxBytes);
     size_t total = 0;
@@ -113,9 +119,10 @@ ReadResult Win32Platform::ReadFileBytes(const std::string& path, size_t maxBytes
         DWORD piece = wanted > 0x10000000 ? 0x10000000 : static_cast<DWORD>(wanted);
         DWORD got = 0;
         if (!ReadFile(file, bytes->data() + total, piece, &got, nullptr)) {
+            DWORD error = GetLastError();
             CloseHandle(file);
             bytes->clear();
-            return ReadResult::Failed;
+            return IsPassingError(error) ? ReadResult::InUse : ReadResult::Failed;
         }
         if (got == 0)
             break;
@@ -161,6 +168,10 @@ bool Win32Platform::RemoveFile(const std::string& path) {
 
 bool Win32Platform::CopyToNewFile(const std::string& source, const std::string& target) {
     return CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
+}
+
+void Win32Platform::Pause(unsigned milliseconds) {
+    Sleep(milliseconds);
 }
 
 void Win32Platform::ShowPrompt(unsigned stringId) {

@@ -95,6 +95,7 @@ public:
         files[target] = std::move(copy);
         return true;
     }
+    void Pause(unsigned) override { Fail("a file in memory is never in use"); }
     void ShowPrompt(unsigned) override { Fail("a load or save showed a prompt"); }
 };
 
@@ -127,9 +128,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const LoadReport report = store->GetLoadReport();
     CheckCommittedTable(*store);
     Check(report.state != DataFileState::Missing, "present file reported missing");
-    Check((result == 1) == (report.state == DataFileState::Loaded), "result and state disagree");
+    Check(report.state != DataFileState::InUse, "a file in memory reported in use");
+    bool checksumGood =
+        report.state == DataFileState::Loaded || report.state == DataFileState::IdsRepaired;
+    Check((result == 1) == checksumGood, "result and state disagree");
     if (report.state == DataFileState::Damaged) {
-        Check(store->GetCommittedNum() == 0, "damaged file loaded entries");
+        Check(store->GetCommittedNum() == report.salvagedCount,
+              "damaged file loaded other than its complete records");
+    } else {
+        Check(report.salvagedCount == 0, "salvage counted for an undamaged file");
     }
     if (report.state != DataFileState::Loaded) {
         Check(!report.keptCopy.empty(), "no copy kept");

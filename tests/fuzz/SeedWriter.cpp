@@ -129,6 +129,21 @@ int main(int argc, char** argv) {
     FixChecksum(&overfull);
     ok = ok && WriteSeed(folder, "full-plus-one", overfull);
 
+    // The largest file the program writes: a full table of the longest
+    // names and paths, 87,729 bytes; then the same with one byte after it.
+    auto largest = std::make_unique<ItemStore>();
+    largest->SetDirectory(folder);
+    for (int i = 0; i < kMaxEntries; ++i) {
+        largest->InsertData(Entry(std::string(63, 'n').c_str(), KIND_FILE, kParentTopLevel,
+                                  std::string(259, 'p').c_str()),
+                            -1);
+    }
+    ok = ok && Save(*largest, folder, "largest", &bytes);
+    ok = ok && bytes.size() == 87729;
+    Bytes longer = bytes;
+    longer.push_back(0);
+    ok = ok && WriteSeed(folder, "largest-plus-one-byte", longer);
+
     if (!ok) {
         std::fprintf(stderr, "brindleway_fuzz_seeds: could not write the seeds into %s\n",
                      folder.c_str());

@@ -2,11 +2,12 @@
 # seeded from SEEDS; any finding (a crash, a sanitizer report, a failed
 # check) fails the test and leaves the input in ARTIFACTS.
 #
-#   cmake -DFUZZER=... -DSEEDS=... -DWORK=... -DARTIFACTS=... -DSECONDS=20 -P run_fuzzer.cmake
+#   cmake -DFUZZER=... -DSEEDS=... -DWORK=... -DARTIFACTS=... -DSECONDS=20 -DMAX_LEN=... \
+#         -P run_fuzzer.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}" "${ARTIFACTS}")
 execute_process(
-  COMMAND "${FUZZER}" -max_total_time=${SECONDS} -max_len=8192 -timeout=10
+  COMMAND "${FUZZER}" -max_total_time=${SECONDS} -max_len=${MAX_LEN} -timeout=10
           -rss_limit_mb=2048 -use_value_profile=1 -print_final_stats=1 "-artifact_prefix=${ARTIFACTS}/"
           "${WORK}" "${SEEDS}"
   RESULT_VARIABLE result)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "resource.h"
 
 namespace {
@@ -106,8 +107,8 @@ const ExpectedDialog kItemEditor{
     {
         {IDC_EDITOR_NAME, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL, kEditBits, 10, 15, 185,
          12},
-        {IDC_EDITOR_PATH, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY, kEditBits,
-         10, 55, 185, 12},
+        {IDC_EDITOR_PATH, "Edit", "", V | T | WS_BORDER | ES_AUTOHSCROLL, kEditBits, 10, 55, 185,
+         12},
         {IDC_EDITOR_BROWSE, "Button", "参照(&B)...", V | T | BS_PUSHBUTTON, kButtonBits, 200, 54,
          50, 13},
         {IDC_EDITOR_SCHEME, "ComboBox", "", T | CBS_DROPDOWNLIST | WS_VSCROLL, kComboBits, 10, 55,
@@ -755,13 +756,17 @@ TEST_F(Resources, VersionBlock) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(0x00000002u, fixed->dwFileVersionMS); // 0.2
+    const DWORD majorMinor = MAKELONG(BRINDLEWAY_VERSION_MINOR, BRINDLEWAY_VERSION_MAJOR);
+    EXPECT_EQ(majorMinor, fixed->dwFileVersionMS);
     EXPECT_EQ(0u, fixed->dwFileVersionLS);
-    EXPECT_EQ(0x00000002u, fixed->dwProductVersionMS);
+    EXPECT_EQ(majorMinor, fixed->dwProductVersionMS);
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
 
     EXPECT_EQ("Brindleway", VersionString(block, "ProductName"));
-    EXPECT_EQ("0.2.0.0", VersionString(block, "FileVersion"));
+    const std::string fourParts = std::to_string(BRINDLEWAY_VERSION_MAJOR) + "." +
+                                  std::to_string(BRINDLEWAY_VERSION_MINOR) + ".0.0";
+    EXPECT_EQ(fourParts, VersionString(block, "FileVersion"));
+    EXPECT_EQ(fourParts, VersionString(block, "ProductVersion"));
     EXPECT_EQ("Brindleway.exe", VersionString(block, "OriginalFilename"));
     EXPECT_EQ("Brindleway タスクトレイ ランチャー", VersionString(block, "FileDescription"));
 }

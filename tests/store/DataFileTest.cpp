@@ -1,6 +1,10 @@
 // The data file: its exact bytes, the checksum, damaged files and failed saves.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -209,19 +213,153 @@ TEST_F(DataFileTest, DamagedFileIsNotReplacedBeforeItsCopyIsKept) {
     EXPECT_EQ(1, store->SaveData());
     EXPECT_EQ(dir.File("Brindleway.bwz.damaged"), store->GetLoadReport().keptCopy);
     EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.damaged")));
-    EXPECT_EQ((Bytes{0x64, 0x64, 0, 0, 0, 0, 0, 0, 0}), ReadBytes(DataFile()));
+    // The complete record before the stray byte was loaded and is saved.
+    EXPECT_EQ(kAbcGroup, ReadBytes(DataFile()));
 }
 
-// A damaged file loads nothing and is kept as found, and the data file
-// itself is not touched by the load.
-void ExpectDamagedKeptAsFound(ItemStore& store, const Bytes& file, const std::string& what) {
+// The copy that could not be made at start is made by the first save that
+// would replace the file; its name reaches the caller while the data file
+// still holds what was found, and only once.
+TEST_F(DataFileTest, CopyMadeAtSaveIsToldBeforeTheFileIsReplaced) {
+    Bytes file = kAbcGroup;
+    file.resize(file.size() - 3);
+    WriteBytes(DataFile(), file);
+    platform.failCopy = true;
+    EXPECT_EQ(0, store->LoadData());
+    EXPECT_EQ("", store->GetLoadReport().keptCopy);
+
+    std::vector<std::string> told;
+    Bytes dataFileWhenTold;
+    store->SetCopyKeptNotice([&](const std::string& copy) {
+        told.push_back(copy);
+        dataFileWhenTold = ReadBytes(DataFile());
+    });
+    EXPECT_EQ(0, store->SaveData());
+    EXPECT_TRUE(told.empty());
+
+    platform.failCopy = false;
+    store->InsertData(MakeEntry("new", KIND_FILE, kParentTopLevel), -1);
+    EXPECT_EQ(1, store->CommitData());
+    EXPECT_EQ(std::vector<std::string>{dir.File("Brindleway.bwz.damaged")}, told);
+    EXPECT_EQ(file, dataFileWhenTold);
+    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.damaged")));
+    EXPECT_NE(file, ReadBytes(DataFile()));
+
+    EXPECT_EQ(1, store->SaveData());
+    EXPECT_EQ(1u, told.size());
+}
+
+TEST_F(DataFileTest, CopyMadeAtStartIsNotToldAgainAtSave) {
+    Bytes file = kAbcGroup;
+    file[0] ^= 1;
+    WriteBytes(DataFile(), file);
+    EXPECT_EQ(0, store->LoadData());
+    int told = 0;
+    store->SetCopyKeptNotice([&](const std::string&) { ++told; });
+    EXPECT_EQ(1, store->SaveData());
+    EXPECT_EQ(0, told);
+}
+
+// Every start with the same damaged file, never saved over, reports the
+// copy kept the first time instead of adding another.
+TEST_F(DataFileTest, SameDamagedFileIsCopiedOnce) {
+    Bytes file = kAbcGroup;
+    file[0] ^= 1;
+    WriteBytes(DataFile(), file);
+    WriteText(dir.File("Brindleway.bwz.damaged"), "an older, other file");
+    EXPECT_EQ(0, store->LoadData());
+    const std::string copy = dir.File("Brindleway.bwz.damaged.2");
+    EXPECT_EQ(copy, store->GetLoadReport().keptCopy);
+    for (int start = 0; start < 3; ++start) {
+        auto next = NewStore();
+        EXPECT_EQ(0, next->LoadData());
+        EXPECT_EQ(copy, next->GetLoadReport().keptCopy);
+    }
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.damaged", "Brindleway.bwz.damaged.2"}),
+              dir.Names());
+    EXPECT_EQ(file, ReadBytes(copy));
+
+    // Damaged differently: a copy of its own.
+    file[0] ^= 2;
+    WriteBytes(DataFile(), file);
+    auto changed = NewStore();
+    EXPECT_EQ(0, changed->LoadData());
+    EXPECT_EQ(dir.File("Brindleway.bwz.damaged.3"), changed->GetLoadReport().keptCopy);
+    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.damaged.3")));
+}
+
+// A file another program holds open for a moment is read once it lets go:
+// it is neither called damaged nor copied.
+TEST_F(DataFileTest, FileInUseForAMomentIsReadAgain) {
+    CommitSampleTree();
+    platform.heldPath = DataFile();
+    platform.heldReads = 3;
+    auto next = NewStore();
+    EXPECT_EQ(1, next->LoadData());
+    EXPECT_EQ(DataFileState::Loaded, next->GetLoadReport().state);
+    EXPECT_EQ(5, next->GetCommittedNum());
+    EXPECT_EQ(3u, platform.pauses.size());
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+}
+
+// Held through every try: reported as in use, nothing loaded, and the file
+// (intact, for all the program knows) is not replaced before a copy of it is
+// kept and told.
+TEST_F(DataFileTest, FileInUseThroughEveryTryIsKeptUntilCopied) {
+    CommitSampleTree();
+    const Bytes file = ReadBytes(DataFile());
+    platform.heldPath = DataFile();
+    platform.heldReads = 1000;
+    auto next = NewStore();
+    EXPECT_EQ(0, next->LoadData());
+    EXPECT_EQ(DataFileState::InUse, next->GetLoadReport().state);
+    EXPECT_EQ(0, next->GetCommittedNum());
+    EXPECT_LT(platform.pauses.size(), 1000u);
+    std::vector<std::string> told;
+    next->SetCopyKeptNotice([&](const std::string& copy) { told.push_back(copy); });
+    EXPECT_EQ(0, next->SaveData());
+    EXPECT_EQ(file, ReadBytes(DataFile()));
+
+    platform.heldReads = 0;
+    EXPECT_EQ(1, next->SaveData());
+    EXPECT_EQ(std::vector<std::string>{dir.File("Brindleway.bwz.damaged")}, told);
+    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.damaged")));
+}
+
+#ifdef _WIN32
+// The same with a real sharing violation: the test holds the file open
+// without sharing and lets go at the store's first pause.
+TEST_F(DataFileTest, FileHeldOpenWithoutSharingIsReadOnceReleased) {
+    CommitSampleTree();
+    HANDLE held = CreateFileA(DataFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    platform.onPause = [&held] {
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+    };
+    auto next = NewStore();
+    EXPECT_EQ(1, next->LoadData());
+    EXPECT_EQ(DataFileState::Loaded, next->GetLoadReport().state);
+    EXPECT_EQ(1u, platform.pauses.size());
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+}
+#endif
+
+// A damaged file loads its complete records before the damage and is kept
+// as found; the data file itself is not touched by the load.
+void ExpectDamagedKeptAsFound(ItemStore& store, const Bytes& file, const std::string& what,
+                              const Names& salvaged = {}) {
     SCOPED_TRACE(what);
     WriteBytes(store.DataFilePath(), file);
     EXPECT_EQ(0, store.LoadData());
     const LoadReport& report = store.GetLoadReport();
     EXPECT_EQ(DataFileState::Damaged, report.state);
-    EXPECT_EQ(0, store.GetCommittedNum());
-    for (int i = 0; i < kMaxEntries; ++i) {
+    EXPECT_EQ(salvaged, CommittedNames(store));
+    EXPECT_EQ(static_cast<int>(salvaged.size()), report.salvagedCount);
+    EXPECT_EQ("", TableProblem(store, true));
+    for (int i = store.GetCommittedNum(); i < kMaxEntries; ++i) {
         ASSERT_EQ(kParentEmptySlot, store.GetCommittedData(i)->parent);
         ASSERT_EQ('\0', store.GetCommittedData(i)->name[0]);
     }
@@ -237,23 +375,45 @@ Bytes SampleFile() {
                           {KIND_URL, 2, -1, "Site", "http://example.com/"}});
 }
 
-TEST_F(DataFileTest, EveryTruncationIsDamage) {
+const Names kSampleNames = {"Tools", "Editor", "Site"};
+
+// Cut anywhere, the file loads the records that end before the cut.
+TEST_F(DataFileTest, EveryTruncationIsDamageAndKeepsTheCompleteRecords) {
     Bytes file = SampleFile();
+    const size_t toolsEnd = 9 + 22 + 5, editorEnd = toolsEnd + 22 + 6 + 11;
     for (size_t length = 0; length < file.size(); ++length) {
+        Names salvaged(kSampleNames.begin(), kSampleNames.begin() + (length >= editorEnd  ? 2
+                                                                     : length >= toolsEnd ? 1
+                                                                                          : 0));
         ExpectDamagedKeptAsFound(*store,
                                  Bytes(file.begin(), file.begin() + static_cast<long>(length)),
-                                 "length " + std::to_string(length));
+                                 "length " + std::to_string(length), salvaged);
     }
-    EXPECT_EQ(0, store->FindFreeId(false));
+}
+
+TEST_F(DataFileTest, SalvagedRecordsKeepTheirIdsAndAreSavedWithoutTheDamage) {
+    Bytes file = SampleFile();
+    file.resize(file.size() - 10); // into the last record, Site's path
+    WriteBytes(DataFile(), file);
+    EXPECT_EQ(0, store->LoadData());
+    EXPECT_EQ(2, store->GetLoadReport().salvagedCount);
+    EXPECT_EQ(0, store->GetCommittedData(1)->parent);
+    EXPECT_EQ(2, store->FindFreeId(false));
+    store->RestoreData();
+    EXPECT_EQ(1, store->CommitData());
+    EXPECT_EQ(DataFileBytes(
+                  {{KIND_GROUP, 0, -1, "Tools", ""}, {KIND_FILE, 1, 0, "Editor", "C:\\edit.exe"}}),
+              ReadBytes(DataFile()));
+    EXPECT_EQ(file, ReadBytes(store->GetLoadReport().keptCopy));
 }
 
 TEST_F(DataFileTest, BytesAfterTheLastRecordAreDamage) {
     Bytes file = SampleFile();
     file.push_back(0);
-    ExpectDamagedKeptAsFound(*store, file, "one more byte");
+    ExpectDamagedKeptAsFound(*store, file, "one more byte", kSampleNames);
     Bytes big = SampleFile();
     big.resize(200000, 0x41);
-    ExpectDamagedKeptAsFound(*store, big, "a long tail");
+    ExpectDamagedKeptAsFound(*store, big, "a long tail", kSampleNames);
 }
 
 Bytes WithInt32At(Bytes file, size_t offset, int32_t value) {
@@ -268,10 +428,13 @@ TEST_F(DataFileTest, CountsAndLengthsOutOfBoundsAreDamage) {
     Bytes file = SampleFile();
     // Offsets in the first record: kind 9, id 13, parent 17, nameLen 21, name 25.
     const size_t count = 5, nameLength = 21, pathLength = 21 + 4 + 6;
-    for (int32_t value : {256, -1, 4, 2, 0x7fffffff, INT32_MIN}) {
+    for (int32_t value : {256, -1, 0x7fffffff, INT32_MIN}) {
         ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, value),
                                  "count " + std::to_string(value));
     }
+    ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, 4), "count 4", kSampleNames);
+    ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, 2), "count 2",
+                             Names{"Tools", "Editor"});
     for (int32_t value : {64, 100, -1, 6, 4, 0, 0x7fffffff}) {
         ExpectDamagedKeptAsFound(*store, WithInt32At(file, nameLength, value),
                                  "nameLen " + std::to_string(value));
@@ -281,7 +444,7 @@ TEST_F(DataFileTest, CountsAndLengthsOutOfBoundsAreDamage) {
                                  "pathLen " + std::to_string(value));
     }
     // The count of a full table over a file that holds fewer records.
-    ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, 255), "count 255");
+    ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, 255), "count 255", kSampleNames);
 }
 
 TEST_F(DataFileTest, NamesOfTheLongestLengthsLoad) {
@@ -290,6 +453,82 @@ TEST_F(DataFileTest, NamesOfTheLongestLengthsLoad) {
     EXPECT_EQ(1, store->LoadData());
     EXPECT_EQ(name, store->GetCommittedData(0)->name);
     EXPECT_EQ(path, store->GetCommittedData(0)->path);
+}
+
+// The largest file the program writes: a full table, every name 63 bytes and
+// every path 259, Shift-JIS characters up to the last byte.
+TEST_F(DataFileTest, LargestFileSavesAndLoadsBackByteForByte) {
+    std::vector<RecordSpec> records;
+    for (int i = 0; i < kMaxEntries; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", i);
+        std::string name = number;
+        while (name.size() < 63)
+            name += "\x95\x5c";                      // 表
+        std::string path = "C:\\\x8b\x40\x94\x5c\\"; // C:\機能\ .
+        path += std::string(259 - path.size() - 7, 'p') + number + ".exe";
+        ASSERT_EQ(63u, name.size());
+        ASSERT_EQ(259u, path.size());
+        ASSERT_EQ(1, store->InsertData(
+                         MakeEntry(name.c_str(), KIND_FILE, kParentTopLevel, path.c_str()), -1));
+        records.push_back({KIND_FILE, i, kParentTopLevel, name, path});
+    }
+    ASSERT_EQ(1, store->CommitData());
+    const Bytes written = ReadBytes(DataFile());
+    EXPECT_EQ(87729u, written.size());
+    EXPECT_EQ(DataFileBytes(records), written);
+
+    auto loaded = NewStore();
+    EXPECT_EQ(1, loaded->LoadData());
+    ASSERT_EQ(kMaxEntries, loaded->GetCommittedNum());
+    for (int i = 0; i < kMaxEntries; ++i) {
+        EXPECT_EQ(records[i].name, loaded->GetCommittedData(i)->name);
+        EXPECT_EQ(records[i].path, loaded->GetCommittedData(i)->path);
+        EXPECT_EQ(i, loaded->GetCommittedData(i)->id);
+    }
+    EXPECT_EQ(1, loaded->SaveData());
+    EXPECT_EQ(written, ReadBytes(DataFile()));
+
+    // One byte more than the largest file is damage; its records all load.
+    Bytes longer = written;
+    longer.push_back(0);
+    WriteBytes(DataFile(), longer);
+    auto damaged = NewStore();
+    EXPECT_EQ(0, damaged->LoadData());
+    EXPECT_EQ(DataFileState::Damaged, damaged->GetLoadReport().state);
+    EXPECT_EQ(kMaxEntries, damaged->GetLoadReport().salvagedCount);
+}
+
+// A folder whose name ends in a double-byte character with the trail byte
+// 0x5C (機能): the files go inside it, not beside it under a glued name.
+TEST_F(DataFileTest, FilesGoInsideAFolderEndingInTrailByte5C) {
+    const std::string name = "\x8b\x40\x94\x5c";
+    const std::string folder = dir.File(name);
+#ifdef _WIN32
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+#else
+    MakeDirectory(folder);
+#endif
+    for (const std::string& given : {folder, folder + kPathSeparator}) {
+        SCOPED_TRACE(given);
+        store->SetDirectory(given);
+        EXPECT_EQ(folder + kPathSeparator + "Brindleway.bwz", store->DataFilePath());
+        EXPECT_EQ(folder + kPathSeparator + "~Brindleway.tmp", store->TempFilePath());
+        EXPECT_EQ(folder + kPathSeparator + "Brindleway.ini", store->SettingsFilePath());
+    }
+    store->InsertData(MakeEntry("Tools", KIND_GROUP, kParentTopLevel), -1);
+    ASSERT_EQ(1, store->CommitData());
+    ASSERT_EQ(1, store->WriteOptions());
+    EXPECT_FALSE(ReadBytes(folder + kPathSeparator + "Brindleway.bwz").empty());
+    EXPECT_TRUE(platform.FileExists(folder + kPathSeparator + "Brindleway.ini"));
+    WriteBytes(store->DataFilePath(), Bytes{1, 2, 3});
+    EXPECT_EQ(0, store->LoadData());
+    EXPECT_EQ(folder + kPathSeparator + "Brindleway.bwz.damaged", store->GetLoadReport().keptCopy);
+    EXPECT_EQ((Bytes{1, 2, 3}), ReadBytes(store->GetLoadReport().keptCopy));
+    // Nothing beside the folder under a name glued to the folder's.
+    EXPECT_EQ(1u, dir.Names().size());
+    for (const char* glued : {"Brindleway.bwz", "~Brindleway.tmp", "Brindleway.ini"})
+        EXPECT_FALSE(platform.FileExists(dir.File(name + glued))) << glued;
 }
 
 TEST_F(DataFileTest, MissingOrMisplacedNulsAreDamage) {
@@ -309,24 +548,61 @@ TEST_F(DataFileTest, MissingOrMisplacedNulsAreDamage) {
     ExpectDamagedKeptAsFound(*store, innerPathNul, "NUL inside the path");
 }
 
+// Ids repeated or out of range get fresh ones. The file's checksum is good,
+// so it loads, but it is reported and kept as found: the program never
+// writes such a file.
 TEST_F(DataFileTest, RepeatedOrOutOfRangeIdsGetFreshOnes) {
-    WriteBytes(DataFile(), DataFileBytes({{KIND_GROUP, 3, -1, "first3", ""},
-                                          {KIND_GROUP, 3, -1, "second3", ""},
-                                          {KIND_FILE, 9, 3, "child", "C:\\c.exe"},
-                                          {KIND_FILE, 255, -1, "big", ""},
-                                          {KIND_FILE, -1, -1, "minus", ""},
-                                          {KIND_FILE, 0, -1, "zero", ""}}));
+    const Bytes file = DataFileBytes({{KIND_GROUP, 3, -1, "first3", ""},
+                                      {KIND_FILE, 9, 3, "child1", "C:\\c.exe"},
+                                      {KIND_GROUP, 3, -1, "second3", ""},
+                                      {KIND_FILE, 10, 3, "child2", "C:\\c.exe"},
+                                      {KIND_FILE, 255, -1, "big", ""},
+                                      {KIND_FILE, -1, -1, "minus", ""},
+                                      {KIND_FILE, 0, -1, "zero", ""}});
+    WriteBytes(DataFile(), file);
     EXPECT_EQ(1, store->LoadData());
-    EXPECT_EQ(DataFileState::Loaded, store->GetLoadReport().state);
+    EXPECT_EQ(DataFileState::IdsRepaired, store->GetLoadReport().state);
+    EXPECT_EQ(file, ReadBytes(store->GetLoadReport().keptCopy));
     EXPECT_EQ("", TableProblem(*store, true));
-    EXPECT_EQ((Names{"first3", "child", "second3", "big", "minus", "zero"}),
+    EXPECT_EQ((Names{"first3", "child1", "second3", "child2", "big", "minus", "zero"}),
               CommittedNames(*store));
     EXPECT_EQ(3, store->GetCommittedData(0)->id);
     EXPECT_EQ(3, store->GetCommittedData(1)->parent);
     EXPECT_EQ(1, store->GetCommittedData(2)->id);
-    EXPECT_EQ(2, store->GetCommittedData(3)->id);
-    EXPECT_EQ(4, store->GetCommittedData(4)->id);
+    EXPECT_EQ(1, store->GetCommittedData(3)->parent);
+    EXPECT_EQ(2, store->GetCommittedData(4)->id);
+    EXPECT_EQ(4, store->GetCommittedData(5)->id);
     EXPECT_EQ(5, store->FindFreeId(false));
+}
+
+// A renumbered group keeps its members, nested groups included: the records
+// that follow it in the file and descend from it.
+TEST_F(DataFileTest, RenumberedGroupKeepsItsMembers) {
+    WriteBytes(DataFile(), DataFileBytes({{KIND_GROUP, 3, -1, "A", ""},
+                                          {KIND_FILE, 0, 3, "a1", "C:\\a1.exe"},
+                                          {KIND_GROUP, 3, -1, "B", ""},
+                                          {KIND_FILE, 1, 3, "b1", "C:\\b1.exe"},
+                                          {KIND_GROUP, 4, 3, "B-inner", ""},
+                                          {KIND_FILE, 5, 4, "inner1", "C:\\i.exe"},
+                                          {KIND_FILE, 6, 3, "b2", "C:\\b2.exe"},
+                                          {KIND_GROUP, 300, -1, "C", ""},
+                                          {KIND_URL, 7, 300, "c1", "http://example.com/"},
+                                          {KIND_FILE, 8, -1, "top", "C:\\t.exe"}}));
+    EXPECT_EQ(1, store->LoadData());
+    EXPECT_EQ(DataFileState::IdsRepaired, store->GetLoadReport().state);
+    EXPECT_EQ("", TableProblem(*store, true));
+    EXPECT_EQ((Names{"A", "a1", "B", "b1", "B-inner", "inner1", "b2", "C", "c1", "top"}),
+              CommittedNames(*store));
+    const int32_t b = store->GetCommittedData(2)->id, c = store->GetCommittedData(7)->id;
+    EXPECT_EQ(2, b);
+    EXPECT_EQ(9, c);
+    EXPECT_EQ(3, store->GetCommittedData(1)->parent);
+    EXPECT_EQ(b, store->GetCommittedData(3)->parent);
+    EXPECT_EQ(b, store->GetCommittedData(4)->parent);
+    EXPECT_EQ(4, store->GetCommittedData(5)->parent);
+    EXPECT_EQ(b, store->GetCommittedData(6)->parent);
+    EXPECT_EQ(c, store->GetCommittedData(8)->parent);
+    EXPECT_EQ(kParentTopLevel, store->GetCommittedData(9)->parent);
 }
 
 TEST_F(DataFileTest, ChecksumIsVerifiedOverTheIdsAsRead) {
@@ -377,12 +653,14 @@ TEST_F(DataFileTest, RandomBytesNeverBreakTheTables) {
         const LoadReport& report = store->GetLoadReport();
         ASSERT_EQ("", TableProblem(*store, true));
         if (report.state == DataFileState::Damaged) {
-            ASSERT_EQ(0, store->GetCommittedNum());
+            ASSERT_EQ(report.salvagedCount, store->GetCommittedNum());
         }
+        bool checksumGood =
+            report.state == DataFileState::Loaded || report.state == DataFileState::IdsRepaired;
+        ASSERT_EQ(checksumGood ? 1 : 0, loaded);
         if (report.state == DataFileState::Loaded) {
-            ASSERT_EQ(1, loaded);
+            ASSERT_EQ("", report.keptCopy);
         } else {
-            ASSERT_EQ(0, loaded);
             ASSERT_NE(DataFileState::Missing, report.state);
             ASSERT_EQ(file, ReadBytes(report.keptCopy));
             std::remove(report.keptCopy.c_str());

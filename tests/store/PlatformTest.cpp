@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "platform/AnsiText.h"
 #include "res/resource.h"
 
 namespace {
@@ -23,6 +24,47 @@ TEST(PlatformTest, StoreFilesLieInTheProgramsFolderByDefault) {
     EXPECT_EQ(folder + "Brindleway.bwz", store.DataFilePath());
     EXPECT_EQ(folder + "~Brindleway.tmp", store.TempFilePath());
     EXPECT_EQ(folder + "Brindleway.ini", store.SettingsFilePath());
+}
+
+// Paths are joined character by character: 表, 能 and ソ end in the byte
+// 0x5C, which is no backslash there. Both builds take code page 932.
+TEST(PlatformTest, PathsJoinAfterTheLastCharacterNotTheLastByte) {
+    struct Case {
+        std::string directory;
+        bool endsWithSeparator;
+    };
+    const Case cases[] = {
+        {"C:\\\x8b\x40\x94\x5c", false},         // C:\機能
+        {"C:\\\x95\x5c", false},                 // C:\表
+        {"C:\\\x83\x5c\x83\x74\x83\x67", false}, // C:\ソフト
+        {"C:\\\x83\x5c\\", true},                // C:\ソ\ .
+        {"C:\\\x8b\x40\x94\x5c\\", true},        // C:\機能\ .
+        {"/home/\x95\x5c/", true},
+        {"C:\\tools", false},
+        {"C:\\", true},
+        {"\x5c", true},
+        // A lead byte with nothing after it is a character of its own.
+        {"C:\\\x95", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.directory);
+        EXPECT_EQ(c.endsWithSeparator, EndsWithSeparator(c.directory));
+        std::string expected =
+            c.directory + (c.endsWithSeparator ? "" : std::string(1, kPathSeparator)) + "a.ini";
+        EXPECT_EQ(expected, JoinPath(c.directory, "a.ini"));
+    }
+    EXPECT_EQ("a.ini", JoinPath("", "a.ini"));
+}
+
+TEST(PlatformTest, LeadBytesOfCodePage932) {
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        ASSERT_EQ(lead, IsLeadByte(static_cast<unsigned char>(byte), kShiftJisCodePage)) << byte;
+        ASSERT_EQ(lead, IsLeadByte(static_cast<unsigned char>(byte))) << byte;
+    }
+    EXPECT_EQ(2u, LastCharacterStart("ab\x95\x5c"));
+    EXPECT_EQ(4u, LastCharacterStart("ab\x95\x5c\x5c"));
+    EXPECT_EQ(0u, LastCharacterStart(""));
 }
 
 TEST(PlatformTest, FullTableReachesTheInstalledPromptFunction) {

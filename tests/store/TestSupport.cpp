@@ -216,9 +216,25 @@ bool TestPlatform::ReplaceFileAtomically(const std::string& source, const std::s
 }
 
 bool TestPlatform::CopyToNewFile(const std::string& source, const std::string& target) {
-    if (failCopy)
+    if (failCopy || (source == heldPath && heldReads > 0))
         return false;
     return inner_.CopyToNewFile(source, target);
+}
+
+ReadResult TestPlatform::ReadFileBytes(const std::string& path, size_t maxBytes,
+                                       std::vector<unsigned char>* bytes) {
+    if (path == heldPath && heldReads > 0) {
+        --heldReads;
+        bytes->clear();
+        return ReadResult::InUse;
+    }
+    return inner_.ReadFileBytes(path, maxBytes, bytes);
+}
+
+void TestPlatform::Pause(unsigned milliseconds) {
+    pauses.push_back(milliseconds);
+    if (onPause)
+        onPause();
 }
 
 bool TestPlatform::ProfileWriteString(const std::string& path, const char* section, const char* key,

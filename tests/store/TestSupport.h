@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,13 +77,24 @@ public:
     bool failCopy = false;
     int failProfileWriteAt = 0; // the n-th profile write fails
 
+    // Another program holding heldPath open without sharing it: the next
+    // heldReads reads of it find it in use, and copies of it fail meanwhile.
+    std::string heldPath;
+    int heldReads = 0;
+
     int writes = 0;
     int profileWrites = 0;
     int replaces = 0;
+    std::vector<unsigned> pauses;
+    // Runs at every pause, in place of the wait.
+    std::function<void()> onPause;
 
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
     bool ReplaceFileAtomically(const std::string& source, const std::string& target) override;
     bool CopyToNewFile(const std::string& source, const std::string& target) override;
+    ReadResult ReadFileBytes(const std::string& path, size_t maxBytes,
+                             std::vector<unsigned char>* bytes) override;
+    void Pause(unsigned milliseconds) override;
     bool ProfileWriteString(const std::string& path, const char* section, const char* key,
                             const char* value) override;
     void ShowPrompt(unsigned stringId) override { prompts.push_back(stringId); }

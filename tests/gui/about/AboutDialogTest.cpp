@@ -3,12 +3,21 @@
 
 #include <string>
 
+#include "Version.h"
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
 #include "support/GuiTest.h"
 #include "support/LauncherTestSupport.h"
 
 namespace {
+
+// The version line as a reader writes it from the program's version: the
+// minor number is the hundredths, 0.2 reads "0.20".
+std::string ExpectedVersionLine() {
+    const int minor = BRINDLEWAY_VERSION_MINOR;
+    return "Version " + std::to_string(BRINDLEWAY_VERSION_MAJOR) + "." +
+           (minor < 10 ? std::to_string(minor) + "0" : std::to_string(minor));
+}
 
 // Runs the dialog modally and hands its window to the check, then closes it.
 template <typename Check>
@@ -44,7 +53,7 @@ HWND StaticWithText(HWND dialog, const char* text) {
 TEST(AboutDialogTest, ShowsTheVersionCopyrightAndAddress) {
     AboutDialog dialog;
     WithDialog(dialog, [](HWND hwnd) {
-        EXPECT_EQ("Version 0.20", DialogItemText(hwnd, IDC_ABOUT_VERSION));
+        EXPECT_EQ(ExpectedVersionLine(), DialogItemText(hwnd, IDC_ABOUT_VERSION));
         EXPECT_EQ("https://brindleway.example.org/", DialogItemText(hwnd, IDC_ABOUT_LINK));
         EXPECT_NE(nullptr, StaticWithText(hwnd, "Copyright (C) 2026 Brindleway"));
         char caption[64] = {};

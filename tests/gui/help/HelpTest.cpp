@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/HelpRouting.h"
-#include "ui/HtmlHelp.h"
-#include "ui/HtmlHelpLoader.h"
 #include "app/LauncherApp.h"
 #include "resource.h"
 #include "support/SettingsWindowFixture.h"
+#include "ui/HtmlHelp.h"
+#include "ui/HtmlHelpLoader.h"
 #include "ui/MessageBox.h"
 #include "ui/SystemCalls.h"
 

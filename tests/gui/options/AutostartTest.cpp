@@ -23,7 +23,13 @@ const Comparison kComparisons[] = {
     {"C:\\ソフト\\Brindleway.exe", "c:\\ソフト\\brindleway.exe", true},
     {"アイ", "ヂツ", false},
     {"C:\\アプリ\\a.exe", "C:\\ヂプリ\\A.EXE", false},
-    {"Ａ", "ａ", false},
+    // The full-width letters fold like the ASCII ones, and only with their
+    // own kind: Ａ is no A.
+    {"Ａ", "ａ", true},
+    {"C:\\ＴＯＯＬＳ\\a.exe", "c:\\ｔｏｏｌｓ\\A.EXE", true},
+    {"Ａ", "A", false},
+    {"Ｚ", "ｚ", true},
+    {"Ｚ", "ｙ", false},
     {"ア", "ア", true},
     // A half-width katakana byte is a single-byte character: the letter
     // after it still folds.

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "OptionsTestSupport.h"
-#include "ui/HtmlHelp.h"
-#include "ui/HtmlHelpLoader.h"
 #include "dialogs/TemplateHelpIds.h"
 #include "resource.h"
 #include "ui/Application.h"
+#include "ui/HtmlHelp.h"
+#include "ui/HtmlHelpLoader.h"
 
 namespace {
 

@@ -1,0 +1,29 @@
+// Text in the program's ANSI code page (Shift-JIS on the target system):
+// which bytes start a double-byte character, and paths joined character by
+// character. A trail byte may be 0x5C (the second byte of 表, 能, ソ), so a
+// path's last byte tells nothing about a trailing backslash.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Code page 0 stands for the program's ANSI code page, as CP_ACP does.
+constexpr unsigned kAnsiCodePage = 0;
+constexpr unsigned kShiftJisCodePage = 932;
+
+// Whether byte starts a double-byte character in the code page. The Windows
+// build asks the system; the native build knows code page 932, which it
+// takes as its ANSI code page, and treats every other code page as single
+// byte.
+bool IsLeadByte(unsigned char byte, unsigned codePage = kAnsiCodePage);
+
+// The offset at which the last character of text starts (0 for empty text),
+// found by walking the characters from the front as CharPrevA does.
+size_t LastCharacterStart(std::string_view text, unsigned codePage = kAnsiCodePage);
+
+// Whether the path's last character is a backslash or a slash.
+bool EndsWithSeparator(std::string_view path);
+
+// directory, a separator unless it ends in one already, then name.
+std::string JoinPath(const std::string& directory, std::string_view name);
