@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "settings/SettingsWindow.h"
 #include "ui/MessageBox.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -29,23 +30,34 @@ BOOL LauncherApp::InitInstance() {
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // The shell's icon lookup and its open functions need COM on the calling
+    // thread; without OLE1 DDE, as the shell asks of its callers.
+    SystemCalls& calls = System();
+    HRESULT com = calls.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SetPromptFunction(ShowStorePrompt);
 
     {
-        SettingsWindow window;
+        SettingsWindow window(platform);
         window.Create();
         accelTable =
             LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
         RunMessageLoop(window);
     }
     SetPromptFunction(nullptr);
+    if (SUCCEEDED(com))
+        calls.coUninitialize();
     return FALSE;
 }
 
-// A second copy gives up silently; the running one is not told.
+// A second copy gives up silently; the running one is not told. When the
+// running copy is elevated, its mutex refuses this copy's access: it exists
+// all the same, and this copy must not run beside it (each would overwrite
+// the other's data file).
 bool LauncherApp::AnotherCopyRuns() {
-    mutexHandle = CreateMutexA(nullptr, FALSE, kMutexName);
-    return GetLastError() == ERROR_ALREADY_EXISTS;
+    SetLastError(ERROR_SUCCESS);
+    mutexHandle = System().createMutex(nullptr, FALSE, kMutexName);
+    DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || (!mutexHandle && error == ERROR_ACCESS_DENIED);
 }
 
 // The help file is the program file with the extension chm.
@@ -61,14 +73,19 @@ void LauncherApp::SetUpPaths() {
 void LauncherApp::RunMessageLoop(const Window& window) {
     MSG msg;
     while (window.Handle()) {
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            WaitMessage();
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
             continue;
         }
-        if (!TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        // An empty peek may still have delivered a message sent from another
+        // thread or process, and that message may have destroyed the window
+        // (the exit command; the close box with opt3). Sleeping then would
+        // keep a process without a window alive, holding the mutex.
+        if (window.Handle())
+            System().waitMessage();
     }
 }
 

@@ -10,9 +10,13 @@
 #include "ui/Application.h"
 #include "ui/Window.h"
 
+class Platform;
+
 class LauncherApp : public Application {
 public:
-    LauncherApp() = default;
+    // The store reaches its files through the platform given (null: the
+    // build's own), so tests can run the program on files of their own.
+    explicit LauncherApp(Platform* platform = nullptr) : platform(platform) {}
     ~LauncherApp() override = default;
 
     BOOL InitInstance() override;
@@ -30,6 +34,7 @@ private:
     void SetUpPaths();
     void RunMessageLoop(const Window& window);
 
+    Platform* platform;
     HANDLE mutexHandle = nullptr;
     HACCEL accelTable = nullptr;
     char modulePath[MAX_PATH] = {};

@@ -7,9 +7,14 @@
 
 namespace {
 
-// Whether the search finds anything for the path. A folder named without a
-// trailing backslash is found as itself; with one, or a drive root, is not.
-bool PathFound(const char* path) {
+// Whether a file or folder exists at the path. The attributes answer for a
+// drive root and for a folder named with its trailing backslash, which a
+// file search finds nothing for although the shell opens them; the search
+// still answers for what it always kept (a name with wildcards that matches
+// a file), so no entry that was kept before is removed now.
+bool SomethingExistsAt(const char* path) {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return true;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -35,7 +40,7 @@ int RemoveFromTable(int count, const std::function<const LaunchEntry*(int)>& ent
 } // namespace
 
 bool IsBrokenEntry(const LaunchEntry& entry) {
-    return entry.kind == KIND_FILE && !PathFound(entry.path);
+    return entry.kind == KIND_FILE && !SomethingExistsAt(entry.path);
 }
 
 RemovedCounts RemoveBrokenEntries(ItemStore& store) {

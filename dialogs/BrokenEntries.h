@@ -4,8 +4,8 @@
 
 #include "store/ItemStore.h"
 
-// A file entry whose path the file system cannot find. Groups and URLs are
-// never broken, whatever their path holds.
+// A file entry with nothing at its path (an empty path included). Groups
+// and URLs are never broken, whatever their path holds.
 bool IsBrokenEntry(const LaunchEntry& entry);
 
 // What the removal took away from each table, subtrees included.

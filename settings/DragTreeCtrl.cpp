@@ -42,6 +42,8 @@ bool DragTreeCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
 
 LRESULT DragTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_LBUTTONDOWN:
+        return OnButtonDown(msg, wParam, lParam);
     case WM_MOUSEMOVE:
         if (dragging_)
             OnMouseMove(PointOf(lParam));
@@ -74,15 +76,32 @@ LRESULT DragTreeCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefaultProc(msg, wParam, lParam);
 }
 
+// The tree view handles the whole press here, the begin-drag notification
+// included, and then marks the pressed item as the drop target (Wine). A
+// drag refused meanwhile must not leave that mark behind.
+LRESULT DragTreeCtrl::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam) {
+    dragRefused_ = false;
+    LRESULT result = DefaultProc(msg, wParam, lParam);
+    if (dragRefused_ && !dragging_)
+        Tree().Select(nullptr, TVGN_DROPHILITE);
+    dragRefused_ = false;
+    return result;
+}
+
 // Never the root, which stands for the top level and cannot move.
 void DragTreeCtrl::BeginDrag(POINT dragPoint) {
     TreeView tree = Tree();
     HTREEITEM item = tree.HitTest(dragPoint);
-    if (dragging_ || !item || item == tree.Root())
+    if (dragging_)
         return;
+    if (!item || item == tree.Root()) {
+        dragRefused_ = true;
+        return;
+    }
     dragImage_ = MakeDragImage(item);
     if (!dragImage_ || !ImageList_BeginDrag(dragImage_.Handle(), 0, 0, 0)) {
         dragImage_.Reset();
+        dragRefused_ = true;
         return;
     }
     dragging_ = 1;
@@ -237,13 +256,23 @@ void DragTreeCtrl::EndDrag() {
 }
 
 void DragTreeCtrl::OnDragTimer(UINT_PTR id) {
-    TreeView tree = Tree();
     if (id == kScrollUpTimer)
         ScrollOneItem(TVGN_PREVIOUSVISIBLE);
     else if (id == kScrollDownTimer)
         ScrollOneItem(TVGN_NEXTVISIBLE);
     else if (id == kExpandTimer && dropTarget_)
-        tree.Expand(dropTarget_, TVE_EXPAND);
+        ExpandTarget();
+}
+
+// A group expanded once since the last rebuild expands without telling the
+// window (TVIS_EXPANDEDONCE), so its entry is marked here: otherwise a group
+// dropped into one of its subgroups would end up under a collapsed parent.
+void DragTreeCtrl::ExpandTarget() {
+    TreeView tree = Tree();
+    tree.Expand(dropTarget_, TVE_EXPAND);
+    int group = store_ ? FindGroupOfTreeItem(*store_, dropTarget_) : -1;
+    if (group >= 0 && (tree.ItemState(dropTarget_, TVIS_EXPANDED) & TVIS_EXPANDED))
+        store_->GetData(group)->expanded = 1;
 }
 
 void DragTreeCtrl::ScrollOneItem(UINT relation) {

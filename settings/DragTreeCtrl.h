@@ -59,11 +59,13 @@ private:
         int32_t verdict;
     };
 
+    LRESULT OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
     void BeginDrag(POINT dragPoint);
     ImageList MakeDragImage(HTREEITEM item);
     void OnMouseMove(POINT point);
     void OnButtonUp(POINT point);
     void OnDragTimer(UINT_PTR id);
+    void ExpandTarget();
     void EndDrag();
     void AutoScroll(int y);
     void HighlightTarget(HTREEITEM item);
@@ -91,6 +93,8 @@ private:
     // this rather than by the highlight.
     HTREEITEM dropTarget_ = nullptr;
     UINT_PTR scrollTimer_ = 0;
+    // A begin-drag notification was refused during the current button press.
+    bool dragRefused_ = false;
     bool expandTimerRunning_ = false;
     std::function<void()> afterDrop_;
 };

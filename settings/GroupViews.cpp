@@ -158,6 +158,27 @@ void SettingsWindow::OnTreeSelChanging(const NMTREEVIEWA* info) {
     EnableEditCommands(false);
 }
 
+// A collapse that hides the selected group takes the selection to the
+// collapsing item. Wine's tree view moves it there without TVN_SELCHANGING,
+// which would leave the list showing the old group's rows while the commands
+// map rows through the new selection; selecting the item first goes the
+// normal way: the list is refilled and the commands grayed.
+void SettingsWindow::OnTreeItemExpanding(const NMTREEVIEWA* info) {
+    if ((info->action & (TVE_COLLAPSE | TVE_EXPAND)) != TVE_COLLAPSE)
+        return;
+    TreeView tree = groupTree.Tree();
+    HTREEITEM item = info->itemNew.hItem;
+    HTREEITEM selected = tree.Selection();
+    if (!item || !selected)
+        return;
+    for (HTREEITEM up = tree.Parent(selected); up; up = tree.Parent(up)) {
+        if (up == item) {
+            tree.Select(item, TVGN_CARET);
+            return;
+        }
+    }
+}
+
 // The root always stays expanded; a group's state is kept in its entry, so
 // that it survives the rebuilds.
 void SettingsWindow::OnTreeItemExpanded(const NMTREEVIEWA* info) {

@@ -85,7 +85,6 @@ BOOL SettingsWindow::OnInitDialog() {
     BindControls();
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
-    accelTable = LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     store.LoadData();
     store.SetCopyKeptNotice([this](const std::string& copy) { ReportCopyKept(copy); });
     firstRun = store.ReadOptions() == 0;
@@ -110,18 +109,20 @@ void SettingsWindow::BindControls() {
     groupTree.Subclass(Item(IDC_GROUP_TREE).Handle());
 }
 
-// The saved position, or the middle of the screen when there is none (or it
-// was saved while the window was minimised: a negative coordinate).
+// The saved position, or the middle of the screen when there is none, when
+// it was saved while the window was minimised (a negative coordinate), or
+// when the window would lie on no monitor there (one that has since gone).
 void SettingsWindow::PlaceWindow() {
     int x = -1;
     int y = -1;
     store.ReadWindowPos(&x, &y);
-    if (x >= 0 && y >= 0) {
+    RECT rect = WindowRect();
+    RECT saved{x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
+    if (x >= 0 && y >= 0 && MonitorFromRect(&saved, MONITOR_DEFAULTTONULL)) {
         SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
         return;
     }
     RECT area = WorkArea(hwnd_);
-    RECT rect = WindowRect();
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
@@ -327,6 +328,10 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
     case TVN_SELCHANGINGW:
         OnTreeSelChanging(info);
         break;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
+        OnTreeItemExpanding(info);
+        break;
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
         OnTreeItemExpanded(info);
@@ -341,8 +346,17 @@ bool SettingsWindow::OnTreeNotify(NMHDR* header, LRESULT* result) {
 bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (msg) {
     case WM_SHOWWINDOW:
-        OnShowWindow(wParam != 0);
+        // A non-zero status: shown or hidden for its owner's sake, which this
+        // window, having none, never is.
+        if (lParam == 0)
+            OnVisibilityChange(wParam != 0);
         return false;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
+        return false;
+    // The system's default dialog handling runs once the dialog procedure
+    // has returned. For WM_SIZE and WM_DESTROY it does nothing that these
+    // handlers rely on or that would undo them, so the order does not matter.
     case WM_SIZE:
         OnSize(static_cast<UINT>(wParam));
         return false;
@@ -384,13 +398,28 @@ bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     return true;
 }
 
-// Every showing starts from the committed table: edits that were never
-// committed are dropped here.
-void SettingsWindow::OnShowWindow(bool showing) {
-    if (!showing)
+// Every showing of the hidden window starts from the committed table: edits
+// that were never committed are dropped here. A window that was visible, or
+// only minimised, keeps them.
+void SettingsWindow::OnVisibilityChange(bool visible) {
+    if (!visible) {
+        hiddenSinceReload = true;
         return;
+    }
+    if (!hiddenSinceReload)
+        return;
+    hiddenSinceReload = false;
     store.RestoreData();
     RebuildTree();
+}
+
+// Restoring a hidden, minimised window sends no WM_SHOWWINDOW under Wine;
+// every change of visibility passes here.
+void SettingsWindow::OnWindowPosChanged(const WINDOWPOS& pos) {
+    if (pos.flags & SWP_SHOWWINDOW)
+        OnVisibilityChange(true);
+    else if (pos.flags & SWP_HIDEWINDOW)
+        OnVisibilityChange(false);
 }
 
 // With opt2, a minimised window leaves the taskbar; the system menu's
@@ -432,13 +461,4 @@ bool SettingsWindow::OnPaint() {
     DrawIcon(dc, x, y, appIcon);
     EndPaint(hwnd_, &paint);
     return true;
-}
-
-// The window's shortcuts first, then the dialog's keyboard navigation. The
-// program's own message loop translates the shortcuts itself and offers no
-// navigation; a host that pre-translates for the window uses this.
-bool SettingsWindow::PreTranslateMessage(MSG* msg) {
-    if (accelTable && TranslateAcceleratorA(hwnd_, accelTable, msg))
-        return true;
-    return IsDialogMessageA(hwnd_, msg) != 0;
 }

@@ -55,10 +55,6 @@ public:
     // Commits the working table, writes the data file, rebuilds the menu.
     void ApplyChanges();
 
-    // The window's shortcuts, then the dialog's keyboard navigation; true
-    // when the message was consumed.
-    bool PreTranslateMessage(MSG* msg);
-
     // For tests: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
     HMENU SystemMenuHandle() const { return systemMenu.Handle(); }
@@ -98,7 +94,8 @@ private:
     void ReportCopyKept(const std::string& copy);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
-    void OnShowWindow(bool showing);
+    void OnVisibilityChange(bool visible);
+    void OnWindowPosChanged(const WINDOWPOS& pos);
     void OnSize(UINT type);
     bool OnClose();
     void OnDestroy();
@@ -106,6 +103,7 @@ private:
 
     // Views
     void OnTreeSelChanging(const NMTREEVIEWA* info);
+    void OnTreeItemExpanding(const NMTREEVIEWA* info);
     void OnTreeItemExpanded(const NMTREEVIEWA* info);
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
@@ -126,7 +124,6 @@ private:
     // A drop in the tree changes the table, so the views are rebuilt.
     DragTreeCtrl groupTree{[this] { RebuildTree(); }};
     HICON appIcon = nullptr;
-    HACCEL accelTable = nullptr;
     LPITEMIDLIST myComputerPidl = nullptr;
     LPITEMIDLIST myDocumentsPidl = nullptr;
     LPITEMIDLIST myNetworkPidl = nullptr;
@@ -144,6 +141,9 @@ private:
     TrayIcon trayIcon;
 
     bool firstRun = false;
+    // The window has been hidden (it is created so) since the working table
+    // was last reloaded: its next showing reloads it.
+    bool hiddenSinceReload = true;
     // The state last given to the edit commands; the resources start them
     // enabled.
     bool editCommandsEnabled = true;

@@ -28,6 +28,20 @@ void CopyEntry(LaunchEntry* target, const LaunchEntry& source) {
     target->id = source.id;
 }
 
+// The lowest id that no entry of the table holds, or kNoId.
+int LowestIdNotIn(const WorkingEntry* entries, int count) {
+    bool held[kMaxEntries] = {};
+    for (int i = 0; i < count; ++i) {
+        int32_t id = entries[i].id;
+        if (id >= 0 && id < kMaxEntries)
+            held[id] = true;
+    }
+    for (int id = 0; id < kMaxEntries; ++id)
+        if (!held[id])
+            return id;
+    return kNoId;
+}
+
 } // namespace
 
 ItemStore::ItemStore(Platform* platform)
@@ -104,13 +118,23 @@ int ItemStore::FindFreeId(bool reserve) {
 // Ids stay reserved for the run even after their entries are gone, so that a
 // deleted entry's id is not handed out again while menus may still name it.
 // Only when that has used up the pool are the ids that neither table holds
-// given back.
+// given back. When the committed table still holds every id left (a full
+// launcher with entries deleted but not yet applied), the new entry takes an
+// id that only the committed table holds: the launcher menu shows that table
+// and is rebuilt from it at the commit that makes the new entry live, so no
+// menu command reaches the wrong entry.
 int ItemStore::AssignNewId() {
     int id = FindFreeId(true);
     if (id >= 0)
         return id;
     ReclaimUnusedIds();
-    return FindFreeId(true);
+    id = FindFreeId(true);
+    if (id >= 0)
+        return id;
+    id = LowestIdNotIn(workingEntries_, workingCount_);
+    if (id >= 0)
+        usedIds_[id] = 1;
+    return id;
 }
 
 void ItemStore::ReclaimUnusedIds() {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "ui/ShellIcons.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ UINT LaunchCommand(const LaunchEntry& entry) {
 
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
-    menu.Create();
+    menu.Attach(System().createPopupMenu());
     urlIconIndex = kUnknownIcon;
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
     icons.DropUnused();
@@ -73,10 +74,10 @@ void LauncherMenu::AppendGroup(HMENU target, std::span<const LaunchEntry> table,
 }
 
 // Destroying the menu destroys every submenu attached below it; the pool
-// then frees the records the items pointed to.
+// frees the records the items pointed to. The pool is cleared even when
+// there is no menu: a build whose menu could not be made still filled it,
+// and what it holds would be missing from every later build.
 void LauncherMenu::Free() {
-    if (!menu)
-        return;
     pool.Clear();
     menu.Destroy();
 }

@@ -27,8 +27,8 @@ public:
     // submenu of its own.
     void AppendGroupEntries(HMENU menu, std::span<const LaunchEntry> table, int startIndex,
                             int parentId, int folderIconIndex);
-    // Destroys the menu with its submenus and frees their records; nothing
-    // happens when there is no menu.
+    // Destroys the menu with its submenus and frees their records, which
+    // a build whose menu could not be made holds as well.
     void Free();
 
     HMENU Handle() const { return menu.Handle(); }

@@ -8,6 +8,22 @@ namespace {
 Application* instance = nullptr;
 }
 
+// The module's path with its extension replaced by ".HLP". The last
+// separator is found by characters: 0x5C is also the second byte of 表, 能
+// or ソ, so a byte-wise search could take a name's extension for a folder's.
+std::string Application::HelpPathFor(const std::string& modulePath) {
+    const char* path = modulePath.c_str();
+    const char* name = path;
+    for (const char* p = path; *p; p = CharNextA(p))
+        if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    std::string help = modulePath;
+    size_t dot = help.rfind('.');
+    if (dot != std::string::npos && dot >= static_cast<size_t>(name - path))
+        help.erase(dot);
+    return help + ".HLP";
+}
+
 Application::Application() : previous_(instance) {
     instance = this;
     char path[MAX_PATH] = {};
@@ -23,12 +39,7 @@ Application::Application() : previous_(instance) {
     if (dot != std::string::npos)
         name_.erase(dot);
 
-    helpFilePath_ = modulePath_;
-    dot = helpFilePath_.rfind('.');
-    size_t slash = helpFilePath_.find_last_of("\\/");
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        helpFilePath_.erase(dot);
-    helpFilePath_ += ".HLP";
+    helpFilePath_ = HelpPathFor(modulePath_);
 
     // F1 inside a message prompt comes through the dialog-box message filter.
     filterHook_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());

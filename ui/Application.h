@@ -18,6 +18,8 @@ public:
     // may make a second one for a while: it is the instance until it goes,
     // and the one before it is again afterwards.
     static Application& Instance();
+    // The framework's default help file for a module path.
+    static std::string HelpPathFor(const std::string& modulePath);
 
     // The process's life: InitInstance, and when that reports failure (as
     // this program's always does, having run everything itself), ExitInstance.

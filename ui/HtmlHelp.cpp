@@ -21,7 +21,19 @@ struct LoaderState {
 };
 LoaderState loader;
 
-// The default value of the control's InprocServer32 key, or false.
+// A full path: a drive letter with its root (C:\...) or a network path
+// (\\server\share\...). Anything else would be looked for along the
+// search order, which starts in the program's and the current folder.
+bool IsFullPath(const char* path) {
+    char letter = static_cast<char>(path[0] | 0x20);
+    bool drive =
+        letter >= 'a' && letter <= 'z' && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    bool network = path[0] == '\\' && path[1] == '\\';
+    return drive || network;
+}
+
+// The default value of the control's InprocServer32 key when it is a full
+// path, or false.
 bool ReadRegisteredPath(char (&path)[MAX_PATH]) {
     SystemCalls& calls = System();
     HKEY key = nullptr;
@@ -33,7 +45,7 @@ bool ReadRegisteredPath(char (&path)[MAX_PATH]) {
         calls.regQueryValueEx(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
     calls.regCloseKey(key);
     path[sizeof path - 1] = '\0';
-    return read == ERROR_SUCCESS && path[0] != '\0';
+    return read == ERROR_SUCCESS && IsFullPath(path);
 }
 
 // The fallback by name, looked for in the system folder only: a file of that

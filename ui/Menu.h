@@ -26,6 +26,11 @@ public:
         menu_ = CreatePopupMenu();
         return menu_ != nullptr;
     }
+    // Takes over a menu made elsewhere, destroying the one held.
+    void Attach(HMENU menu) {
+        Destroy();
+        menu_ = menu;
+    }
     void Destroy() {
         if (menu_)
             DestroyMenu(menu_);

@@ -1,10 +1,13 @@
-// The shell, help and registry functions the program calls, in one table,
-// so tests can put recorders or failures in their place. The program always
-// uses the real functions.
+// The system functions whose failures or effects the program must handle
+// but a test cannot bring about for real (a mutex of an elevated copy, COM,
+// the message loop's wait, a menu that cannot be made, the shell, help and
+// registry), in one table, so tests can put recorders or failures in their
+// place. The program always uses the real functions.
 #pragma once
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 
 struct SystemCalls {
@@ -20,6 +23,11 @@ struct SystemCalls {
     decltype(&RegCloseKey) regCloseKey = RegCloseKey;
     decltype(&RegSetValueExA) regSetValueEx = RegSetValueExA;
     decltype(&RegDeleteValueA) regDeleteValue = RegDeleteValueA;
+    decltype(&CreateMutexA) createMutex = CreateMutexA;
+    decltype(&CoInitializeEx) coInitializeEx = CoInitializeEx;
+    decltype(&CoUninitialize) coUninitialize = CoUninitialize;
+    decltype(&WaitMessage) waitMessage = WaitMessage;
+    decltype(&CreatePopupMenu) createPopupMenu = CreatePopupMenu;
 };
 
 // The table in use; tests assign members and restore them afterwards.

@@ -397,26 +397,34 @@ TEST_F(ItemStoreTest, AnExhaustedPoolGivesBackIdsNeitherTableHolds) {
     EXPECT_EQ("", TableProblem(*store, false));
 }
 
-TEST_F(ItemStoreTest, NoFreeIdInEitherTableRefusesWithPrompt5002) {
+// A full launcher with entries deleted but not yet applied: the committed
+// table still holds every id, so the new entries take ids that only the
+// committed table holds. Its menu is rebuilt at the commit that makes them
+// live.
+TEST_F(ItemStoreTest, WithEveryIdCommittedAnAppendTakesAnIdTheWorkingTableLetGo) {
     for (int i = 0; i < kMaxEntries; ++i) {
         ASSERT_EQ(1, store->InsertData(MakeEntry(Numbered(i).c_str(), KIND_FILE, -1), -1));
     }
     ASSERT_EQ(1, store->CommitData());
-    store->DeleteData(0);
-    store->DeleteData(0);
+    store->DeleteData(IndexOf("e7"));
+    store->DeleteData(IndexOf("e3"));
     EXPECT_EQ(253, store->GetDataNum());
 
+    EXPECT_EQ(3, Add("x", KIND_FILE));
+    EXPECT_EQ(7, Add("y", KIND_FILE));
+    EXPECT_TRUE(platform.prompts.empty());
+    EXPECT_EQ("", TableProblem(*store, false));
+    // The committed table is as it was until the commit.
+    EXPECT_STREQ("e3", store->GetCommittedData(3)->name);
+
+    // Only a working table of 255 entries refuses.
     Names before = WorkingNames(*store);
-    EXPECT_EQ(0, store->InsertData(MakeEntry("x", KIND_FILE, -1), -1));
+    EXPECT_EQ(0, store->InsertData(MakeEntry("z", KIND_FILE, -1), -1));
     EXPECT_EQ(std::vector<unsigned>{IDS_TABLE_FULL}, platform.prompts);
     EXPECT_EQ(before, WorkingNames(*store));
-    for (int i = 0; i < store->GetDataNum(); ++i)
-        EXPECT_NE(kNoId, store->GetData(i)->id);
 
-    // Once the committed table lets go of an id, it can be used again.
-    store->DeleteCommittedData(0);
-    EXPECT_EQ(1, store->InsertData(MakeEntry("x", KIND_FILE, -1), -1));
-    EXPECT_EQ(0, IdOf("x"));
+    ASSERT_EQ(1, store->CommitData());
+    EXPECT_EQ("", TableProblem(*store, true));
 }
 
 TEST_F(ItemStoreTest, UnreachableEntriesMoveToTheTopLevelAfterTheOthers) {

@@ -143,6 +143,43 @@ TEST_F(EditCommandsTest, AddToAFullTableIsRefusedAfterTheEditorWasFilled) {
     EXPECT_TRUE(EditCommandsEnabled());
 }
 
+// A full launcher: a deleted entry makes room for a new one before Apply,
+// and Apply gives the data file and the launcher menu the new entry. (Most
+// entries wait in a group, so the list stays short.)
+TEST_F(EditCommandsTest, AfterADeleteAFullLauncherTakesANewEntry) {
+    std::vector<std::string> names;
+    for (int i = 1; i < kMaxEntries - 1; ++i)
+        names.push_back("e" + std::to_string(i));
+    std::vector<EntryRow> entries{{"H", KIND_GROUP, kParentTopLevel}};
+    for (const std::string& name : names)
+        entries.push_back({name.c_str(), KIND_URL, 0, "http://e/"});
+    entries.push_back({"last", KIND_FILE, kParentTopLevel, "C:\\last.txt"});
+    ASSERT_EQ(entries.size(), static_cast<size_t>(kMaxEntries));
+    SettingsWindow& w = OpenShown(entries);
+    ASSERT_EQ(ListNames(), (Names{"H", "last"}));
+    SelectRow(1);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    ASSERT_EQ(ListNames(), Names{"H"});
+
+    DialogScript script({FillEditor("新規", KIND_FILE, "C:\\new.txt")});
+    Command(IDC_ADD, BN_CLICKED, GetDlgItem(Handle(), IDC_ADD));
+    EXPECT_EQ(script.Seen(), 1) << "the table-full message appeared";
+    EXPECT_EQ(ListNames(), (Names{"H", "新規"}));
+    EXPECT_EQ(SelectedRow(), 1);
+
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    ItemStore reader;
+    reader.SetDirectory(folder.Path());
+    ASSERT_EQ(reader.LoadData(), 1);
+    ASSERT_EQ(reader.GetCommittedNum(), kMaxEntries);
+    EXPECT_STREQ(reader.GetCommittedData(kMaxEntries - 1)->name, "新規");
+    // The new entry's launcher command opens the new entry.
+    ASSERT_EQ(GetMenuItemCount(w.LauncherMenuHandle()), 2);
+    Command(LaunchCommandBase + static_cast<UINT>(Entry("新規")->id));
+    ASSERT_EQ(shell.Of("ShellExecute").size(), 1u);
+    EXPECT_EQ(shell.Of("ShellExecute")[0].file, "C:\\new.txt");
+}
+
 TEST_F(EditCommandsTest, AddOfAGroupWithOpt4SelectsTheLastRowOrNone) {
     OpenShown({{"X", KIND_GROUP, kParentTopLevel},
                {"x-file", KIND_FILE, 0, "C:\\x.txt"},

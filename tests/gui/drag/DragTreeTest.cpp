@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/EditingTestSupport.h"
+#include "support/RealInput.h"
 
 namespace {
 
@@ -303,6 +304,65 @@ TEST_F(DragTreeTest, RestingOnACollapsedGroupWithSubgroupsExpandsIt) {
     MoveTo(EmptySpace());
     EXPECT_FALSE(Control().ExpandTimerRunning());
     ReleaseAt(EmptySpace());
+}
+
+// A group the user has expanded and collapsed again expands without a
+// notification; its entry must still learn that it is expanded, or a group
+// dropped into one of its subgroups would vanish under it after the rebuild.
+TEST_F(DragTreeTest, AGroupExpandedByRestingOnItIsRecordedAlsoWhenItWasExpandedBefore) {
+    OpenShown({{"A", KIND_GROUP, kParentTopLevel},
+               {"A1", KIND_GROUP, 0},
+               {"B", KIND_GROUP, kParentTopLevel}});
+    SelectGroup("A");
+    PressKey(Tree().Handle(), VK_RIGHT);
+    PressKey(Tree().Handle(), VK_LEFT);
+    ASSERT_EQ(Entry("A")->expanded, 0);
+    ASSERT_TRUE(Tree().ItemState(FindItem("A"), TVIS_EXPANDEDONCE) & TVIS_EXPANDEDONCE);
+
+    BeginDrag("B");
+    MoveOver("A");
+    Tree().Send(WM_TIMER, DragTreeCtrl::kExpandTimer);
+    ASSERT_TRUE(Tree().ItemState(FindItem("A"), TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(Entry("A")->expanded, 1);
+    MoveOver("A1");
+    ReleaseOver("A1");
+    EXPECT_EQ(Entry("B")->parent, Entry("A1")->id);
+    EXPECT_EQ(Outline(), "ルート+(A+(A1+(B)))");
+}
+
+// Counts the begin-drag notifications that reach the settings window.
+int beginDrags = 0;
+WNDPROC windowProc = nullptr;
+LRESULT CALLBACK CountBeginDrags(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NOTIFY) {
+        UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+        if (code == TVN_BEGINDRAGA || code == TVN_BEGINDRAGW)
+            ++beginDrags;
+    }
+    return CallWindowProcA(windowProc, hwnd, msg, wParam, lParam);
+}
+
+// The tree view marks the item a drag starts from as the drop target; a drag
+// the control refuses must not leave that mark behind.
+TEST_F(DragTreeTest, PressingOnTheRootAndMovingLeavesNoHighlight) {
+    OpenNested();
+    SelectGroup("B");
+    beginDrags = 0;
+    windowProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountBeginDrags)));
+    POINT root = Centre(kRoot);
+    SetForegroundWindow(Handle());
+    real_input::MoveTo(real_input::OnScreen(Tree().Handle(), root));
+    real_input::LeftButton(true);
+    real_input::MoveTo(real_input::OnScreen(Tree().Handle(), {root.x + 30, root.y + 3}));
+    real_input::LeftButton(false);
+    ASSERT_TRUE(PumpUntil([] { return HIWORD(GetQueueStatus(QS_INPUT)) == 0; }));
+    PumpMessages();
+    SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc));
+    // The tree took the press and the move as a drag of the root.
+    ASSERT_EQ(beginDrags, 1);
+    ExpectNoDragLeft();
+    EXPECT_EQ(SelectedGroup(), "B");
 }
 
 TEST_F(DragTreeTest, LosingTheCaptureEndsTheDragAndNothingMoves) {

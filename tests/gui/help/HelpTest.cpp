@@ -10,6 +10,7 @@
 #include "app/HelpRouting.h"
 #include "app/LauncherApp.h"
 #include "resource.h"
+#include "support/ProgramRun.h"
 #include "support/SettingsWindowFixture.h"
 #include "ui/HtmlHelp.h"
 #include "ui/HtmlHelpLoader.h"
@@ -145,6 +146,33 @@ TEST_F(HelpTest, WithoutARegisteredControlOnlyTheSystemFolderIsSearched) {
     }
 }
 
+TEST_F(HelpTest, ARegisteredPathIsLoadedOnlyWhenItIsAFullPath) {
+    struct {
+        const char* registered;
+        bool loaded;
+    } cases[] = {
+        {"C:\\Windows\\system32\\hhctrl.ocx", true},
+        {"c:/windows/system32/hhctrl.ocx", true},
+        {"\\\\server\\share\\hhctrl.ocx", true},
+        {"hhctrl.ocx", false},
+        {"help\\hhctrl.ocx", false},
+        {"..\\hhctrl.ocx", false},
+        {"\\Windows\\hhctrl.ocx", false}, // on whatever drive is current
+        {"C:hhctrl.ocx", false},          // in that drive's current folder
+        {"%SystemRoot%\\system32\\hhctrl.ocx", false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.registered);
+        html_help_loader::Reset();
+        help = FakeHelp{};
+        help.registeredPath = test.registered;
+        help.loadable = {test.registered, SystemControl()};
+        EXPECT_NE(nullptr, CallHtmlHelp(nullptr, "a.chm", HH_DISPLAY_TOC, 0));
+        std::string expected = test.loaded ? test.registered : SystemControl();
+        EXPECT_EQ(std::vector<std::string>{expected}, help.loads);
+    }
+}
+
 TEST_F(HelpTest, TheControlIsLoadedOnceAndTheRequestPassesUnchanged) {
     help.loadable = {SystemControl()};
     HWND caller = reinterpret_cast<HWND>(0x99);
@@ -229,6 +257,19 @@ TEST_F(HelpTest, HelpFileIsTheProgramFileWithTheExtensionChm) {
         EXPECT_EQ(test[1], LauncherApp::ChmPathFor(test[0]));
 }
 
+// The extension goes, never a folder's dot; 表 ends in the byte 0x5C,
+// which must not count as a separator.
+TEST_F(HelpTest, DefaultHelpFileReplacesOnlyTheProgramFilesExtension) {
+    const char* cases[][2] = {
+        {"C:\\Tools\\Brindleway.exe", "C:\\Tools\\Brindleway.HLP"},
+        {"C:\\v1.2\\Brindleway", "C:\\v1.2\\Brindleway.HLP"},
+        {"C:\\機能\\Brindleway.exe", "C:\\機能\\Brindleway.HLP"},
+        {"C:\\Tools\\Brindleway.表", "C:\\Tools\\Brindleway.HLP"},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(test[1], Application::HelpPathFor(test[0])) << test[0];
+}
+
 TEST_F(HelpTest, F1InAPromptOpensItsMapId) {
     help.loadable = {SystemControl()};
     LauncherApp app;
@@ -246,6 +287,71 @@ TEST_F(HelpTest, F1InAPromptOpensItsMapId) {
     EXPECT_EQ("C:\\Tools\\Launcher.chm", help.calls[0].file);
     // The prompt's context is gone with the prompt.
     EXPECT_EQ(0u, app.PromptContext());
+}
+
+// The program file's path with the extension chm.
+std::string ProgramHelpFile() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string file = path;
+    return file.substr(0, file.rfind('.')) + ".chm";
+}
+
+// A prompt of the running program: its text and the help context the
+// program held while it was open.
+struct SeenPrompt {
+    std::string text;
+    DWORD context = 0;
+};
+
+TEST_F(HelpTest, TheRunningProgramsFullTablePromptOpensItsHelpTopic) {
+    help.loadable = {SystemControl()};
+    TempFolder folder;
+    std::vector<std::string> names;
+    for (int i = 0; i < kMaxEntries; ++i)
+        names.push_back("E" + std::to_string(i));
+    std::vector<EntryRow> entries;
+    for (const std::string& name : names)
+        entries.push_back({name.c_str(), KIND_URL, -1, "https://example.org/"});
+    WriteDataFile(folder.Path(), entries);
+    Options shown{};
+    shown.opt1 = 1;
+    WriteSettingsFile(folder.Path(), shown);
+    ShellRecorder shell;
+
+    ProgramRun run(folder.Path());
+    std::vector<SeenPrompt> prompts;
+    std::unique_ptr<ModalDriver> driver;
+    run.ThenDo([&](HWND window) {
+        // The editor is filled in and confirmed; the store's refusal that
+        // follows is read, F1 is pressed in it, and it is closed.
+        driver = std::make_unique<ModalDriver>([&](HWND dialog) {
+            if (GetDlgItem(dialog, IDC_EDITOR_PATH)) {
+                SetDlgItemTextA(dialog, IDC_EDITOR_NAME, "one too many");
+                SetDlgItemTextA(dialog, IDC_EDITOR_PATH, "C:\\Tools\\tool.exe");
+                PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                return;
+            }
+            prompts.push_back({DialogItemText(dialog, 0xFFFF), run.App().PromptContext()});
+            HWND button = GetDlgItem(dialog, IDOK);
+            PostMessageA(button ? button : dialog, WM_KEYDOWN, VK_F1, 0);
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        // The user clicks "追加(&I)...".
+        PostMessageA(GetDlgItem(window, IDC_ADD), BM_CLICK, 0, 0);
+    });
+    run.Then([&](HWND) { return !prompts.empty() && run.App().ModalDepth() == 0; });
+    run.Run();
+
+    EXPECT_EQ(2, driver->Runs());
+    ASSERT_EQ(1u, prompts.size());
+    EXPECT_EQ("これ以上追加することはできません。", prompts[0].text);
+    EXPECT_EQ(0x30000u + IDS_TABLE_FULL, prompts[0].context);
+    ASSERT_EQ(1u, help.calls.size());
+    EXPECT_EQ(nullptr, help.calls[0].caller);
+    EXPECT_EQ(ProgramHelpFile(), help.calls[0].file);
+    EXPECT_EQ(HH_HELP_CONTEXT, help.calls[0].command);
+    EXPECT_EQ(static_cast<DWORD_PTR>(IDS_TABLE_FULL), help.calls[0].data);
 }
 
 TEST_F(HelpTest, F1InAPlainMessageOpensNothing) {

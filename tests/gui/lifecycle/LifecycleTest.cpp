@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 #include "resource.h"
-#include "support/SettingsWindowFixture.h"
+#include "support/EditingTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
@@ -93,6 +93,26 @@ TEST_F(LifecycleTest, ANegativeCoordinateCentresTheWindow) {
         Open();
         ExpectCentred(Handle());
     }
+}
+
+// A position saved on a monitor that has since gone would put the window
+// where nobody can see it; one that still touches a monitor is kept.
+TEST_F(LifecycleTest, APositionOnNoMonitorCentresTheWindow) {
+    RECT screen{0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    for (POINT saved :
+         {POINT{5000, 5000}, POINT{screen.right + 10, 20}, POINT{20, screen.bottom}}) {
+        SCOPED_TRACE(std::to_string(saved.x) + "," + std::to_string(saved.y));
+        window.reset(); // its end stores its own position
+        WriteOptions(Shown(), saved.x, saved.y);
+        Open();
+        ExpectCentred(Handle());
+    }
+    window.reset();
+    POINT partly{screen.right - 40, screen.bottom - 30};
+    WriteOptions(Shown(), partly.x, partly.y);
+    SettingsWindow& w = Open();
+    EXPECT_EQ(partly.x, w.WindowRect().left);
+    EXPECT_EQ(partly.y, w.WindowRect().top);
 }
 
 TEST_F(LifecycleTest, HelpCommandsAreGrayedAndTheVersionCommandIsNot) {
@@ -238,6 +258,70 @@ TEST_F(LifecycleTest, MinimisingHidesTheWindowOnlyWithOpt2) {
     }
 }
 
+// "設定(&S)..." from the tray after an entry was deleted without Apply.
+class ShowAgainTest : public EditingTest {
+protected:
+    using Names = std::vector<std::string>;
+
+    // Opens the window over three files and deletes the middle one as the
+    // user does: its row, then the Delete button.
+    void OpenAndDeleteRow(int32_t opt2) {
+        WriteDataFile(folder.Path(), {{"f0", KIND_FILE, kParentTopLevel, "C:\\f0.txt"},
+                                      {"f1", KIND_FILE, kParentTopLevel, "C:\\f1.txt"},
+                                      {"f2", KIND_FILE, kParentTopLevel, "C:\\f2.txt"}});
+        Options options{};
+        options.opt1 = 1;
+        options.opt2 = opt2;
+        WriteOptions(options);
+        Open();
+        SelectRow(1);
+        Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+        ASSERT_EQ(ListNames(), (Names{"f0", "f2"}));
+    }
+    // The window's minimise box sends this.
+    void Minimise() {
+        SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        PumpMessages();
+        ASSERT_TRUE(window->IsIconic());
+    }
+    void ChooseSettingsInTheTrayMenu() {
+        Command(ID_TRAY_SETTINGS);
+        PumpMessages();
+        EXPECT_TRUE(window->IsVisible());
+        EXPECT_FALSE(window->IsIconic());
+    }
+    Names ListNames() const {
+        Names names;
+        for (int row = 0; row < List().Count(); ++row)
+            names.push_back(List().ItemText(row, 0));
+        return names;
+    }
+};
+
+// With opt2 the minimised window hides; showing it again starts from the
+// committed table, as every showing of a hidden window does.
+TEST_F(ShowAgainTest, AWindowMinimisedIntoHidingDropsTheDeletion) {
+    OpenAndDeleteRow(1);
+    Minimise();
+    ASSERT_FALSE(window->IsVisible());
+    ChooseSettingsInTheTrayMenu();
+    EXPECT_EQ(ListNames(), (Names{"f0", "f1", "f2"}));
+    EXPECT_EQ(Store().GetDataNum(), 3);
+}
+
+TEST_F(ShowAgainTest, AVisibleOrOnlyMinimisedWindowKeepsTheDeletion) {
+    for (bool minimise : {false, true}) {
+        SCOPED_TRACE(minimise ? "minimised" : "visible");
+        OpenAndDeleteRow(0);
+        if (minimise)
+            Minimise();
+        ASSERT_TRUE(window->IsVisible());
+        ChooseSettingsInTheTrayMenu();
+        EXPECT_EQ(ListNames(), (Names{"f0", "f2"}));
+        EXPECT_EQ(Store().GetDataNum(), 2);
+    }
+}
+
 TEST_F(LifecycleTest, ExitStoresThePositionFreesTheMenuAndRemovesTheIcon) {
     WriteDataFile(folder.Path(), {{"G", KIND_GROUP, -1}});
     WriteOptions(Shown(), 10, 10);
@@ -348,52 +432,6 @@ TEST_F(LifecycleTest, AGoodOrMissingDataFileIsNotReported) {
     WriteDataFile(folder.Path(), {{"fine", KIND_GROUP, -1}});
     Open();
     EXPECT_EQ(0, driver.Runs());
-}
-
-// Records the commands that reach the window.
-std::vector<WPARAM> commands;
-WNDPROC previousProc = nullptr;
-// Records the commands and keeps them from running: the test is about the
-// translation, not about the editor and the other commands it would open.
-LRESULT CALLBACK RecordCommands(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) {
-        commands.push_back(wParam);
-        return 0;
-    }
-    return CallWindowProcA(previousProc, hwnd, msg, wParam, lParam);
-}
-
-TEST_F(LifecycleTest, ShortcutsAreTranslatedForTheWindow) {
-    WriteOptions(Shown());
-    Open();
-    // Shortcuts of grayed menu items send nothing; with a row selected the
-    // four commands that need one are enabled.
-    window->EnableEditCommands(true);
-    previousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordCommands)));
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    BYTE saved[256];
-    std::copy(keys, keys + 256, saved);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    struct {
-        WPARAM key;
-        UINT command;
-    } cases[] = {{'I', ID_TOOLS_ADD},
-                 {'E', ID_TOOLS_EDIT},
-                 {'D', ID_TOOLS_DELETE},
-                 {VK_UP, ID_TOOLS_UP},
-                 {VK_DOWN, ID_TOOLS_DOWN}};
-    for (const auto& test : cases) {
-        commands.clear();
-        MSG msg{Handle(), WM_KEYDOWN, test.key, 1, 0, {}};
-        EXPECT_TRUE(window->PreTranslateMessage(&msg));
-        ASSERT_EQ(1u, commands.size());
-        EXPECT_EQ(MAKEWPARAM(test.command, 1), commands[0]);
-    }
-    SetKeyboardState(saved);
-    SetWindowLongPtrA(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "dialogs/BrokenEntries.h"
 #include "platform/Platform.h"
 #include "resource.h"
+#include "ui/Application.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ protected:
     std::string existingFolder;
 };
 
-TEST_F(BrokenEntriesTest, OnlyFileEntriesThatCannotBeFoundAreBroken) {
+TEST_F(BrokenEntriesTest, OnlyFileEntriesWithNothingAtTheirPathAreBroken) {
     struct Case {
         const char* name;
         std::string path;
@@ -79,9 +80,12 @@ TEST_F(BrokenEntriesTest, OnlyFileEntriesThatCannotBeFoundAreBroken) {
         {"existing file", existingFile, KIND_FILE, true},
         {"missing file", folder.File("gone.exe"), KIND_FILE, false},
         {"folder", existingFolder, KIND_FILE, true},
-        {"folder with trailing backslash", existingFolder + "\\", KIND_FILE, false},
-        {"drive root", "C:\\", KIND_FILE, false},
+        {"folder with trailing backslash", existingFolder + "\\", KIND_FILE, true},
+        {"drive root", "C:\\", KIND_FILE, true},
+        {"missing folder with trailing backslash", folder.File("gone") + "\\", KIND_FILE, false},
+        // Kept as it always was: the search that decided before finds a file.
         {"wildcard matching a file", folder.File("pres*.exe"), KIND_FILE, true},
+        {"wildcard matching nothing", folder.File("gone*.exe"), KIND_FILE, false},
     };
     std::vector<std::string> kept;
     AddAndCommit([&] {
@@ -152,6 +156,21 @@ TEST_F(BrokenEntriesTest, ConfirmedRemovalWritesTheDataFileAtOnce) {
     EXPECT_TRUE(dialog.RemovedEntries());
 }
 
+// A drive root and a folder named with its trailing backslash open fine:
+// the removal keeps them in both tables and in the data file.
+TEST_F(BrokenEntriesTest, ADriveRootAndAFolderWithTrailingBackslashStay) {
+    AddAndCommit([&] {
+        Add("Drive", "C:\\", KIND_FILE);
+        Add("Tools", existingFolder + "\\", KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    RemoveAndEnd(IDOK, IDOK);
+    const std::vector<std::string> kept{"Drive", "Tools"};
+    EXPECT_EQ(WorkingNames(store), kept);
+    EXPECT_EQ(CommittedNames(store), kept);
+    EXPECT_EQ(NamesInDataFile(), kept);
+}
+
 TEST_F(BrokenEntriesTest, TheDataFileIsWrittenEvenWhenNothingWasBroken) {
     Add("Kept", existingFile, KIND_FILE);
     store.CommitData();
@@ -182,6 +201,67 @@ TEST_F(BrokenEntriesTest, ARefusedConfirmationChangesNothing) {
     DeleteFileA(folder.File("Brindleway.bwz").c_str());
     OptionsRun run = RemoveAndEnd(IDCANCEL, IDOK);
     EXPECT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(WorkingNames(store), (std::vector<std::string>{"Kept", "Gone"}));
+    EXPECT_EQ(CommittedNames(store), (std::vector<std::string>{"Kept", "Gone"}));
+    EXPECT_FALSE(DataFileExists());
+    EXPECT_FALSE(dialog.RemovedEntries());
+}
+
+// The confirmation box as the user sees it, read while it is open.
+struct ConfirmationBox {
+    std::string caption;
+    std::vector<std::string> buttons;
+    bool exclamation = false;
+};
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM param) {
+    char cls[16] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Button") == 0 && IsWindowVisible(child)) {
+        char text[64] = {};
+        GetWindowTextA(child, text, sizeof text);
+        reinterpret_cast<std::vector<std::string>*>(param)->push_back(
+            std::to_string(GetDlgCtrlID(child)) + " " + text);
+    }
+    return TRUE;
+}
+
+ConfirmationBox ReadConfirmationBox(HWND box) {
+    ConfirmationBox seen;
+    char caption[256] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    seen.caption = caption;
+    EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(&seen.buttons));
+    constexpr int kMessageBoxIconId = 0x0440;
+    auto icon =
+        reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIconId, STM_GETICON, 0, 0));
+    seen.exclamation = icon && icon == LoadIconA(nullptr, IDI_EXCLAMATION);
+    return seen;
+}
+
+TEST_F(BrokenEntriesTest, TheConfirmationOffersOkAndCancelAndItsCancelChangesNothing) {
+    AddAndCommit([&] {
+        Add("Kept", existingFile, KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    DeleteFileA(folder.File("Brindleway.bwz").c_str());
+    ConfirmationBox seen;
+    int boxes = 0;
+    ModalDriver driver([&](HWND window) {
+        if (GetDlgItem(window, IDC_OPT_AUTOSTART)) {
+            Click(window, IDC_OPT_REMOVE_BROKEN);
+            Click(window, IDOK);
+            return;
+        }
+        ++boxes;
+        seen = ReadConfirmationBox(window);
+        Click(window, IDCANCEL);
+    });
+    EXPECT_EQ(dialog.Run(&store), IDOK);
+    ASSERT_EQ(boxes, 1);
+    EXPECT_EQ(seen.caption, Application::Instance().Name());
+    EXPECT_EQ(seen.buttons, (std::vector<std::string>{"1 OK", "2 キャンセル"}));
+    EXPECT_TRUE(seen.exclamation);
     EXPECT_EQ(WorkingNames(store), (std::vector<std::string>{"Kept", "Gone"}));
     EXPECT_EQ(CommittedNames(store), (std::vector<std::string>{"Kept", "Gone"}));
     EXPECT_FALSE(DataFileExists());

@@ -181,6 +181,33 @@ TEST(LauncherMenuComponentTest, RebuildingFreesEverySubmenuOnce) {
     EXPECT_TRUE(IsMenu(bystander.Handle()));
 }
 
+HMENU WINAPI NoPopupMenu() {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// A build whose menu could not be made still fills the pool; the next build
+// must find the pool empty and show every entry.
+TEST(LauncherMenuComponentTest, AMenuThatCouldNotBeMadeLeavesNothingInThePool) {
+    std::vector<std::string> names;
+    std::vector<EntryRow> rows;
+    for (int i = 0; i < 200; ++i)
+        names.push_back("E" + std::to_string(i));
+    for (const std::string& name : names)
+        rows.push_back({name.c_str(), KIND_URL, -1, "https://example.org/"});
+    std::vector<LaunchEntry> table = TreeOrderTable(rows);
+    LauncherMenu menu;
+    System().createPopupMenu = NoPopupMenu;
+    menu.Rebuild(table, -1);
+    System().createPopupMenu = CreatePopupMenu;
+    ASSERT_EQ(nullptr, menu.Handle());
+
+    menu.Rebuild(table, -1);
+    ASSERT_EQ(200, GetMenuItemCount(menu.Handle()));
+    EXPECT_EQ("E199", DataOf(ItemInfo(menu.Handle(), 199))->text);
+    EXPECT_EQ(200, menu.Pool().ItemDataCount());
+}
+
 // A group's entries can be appended to any menu, searching from the index
 // given: entries before it are not looked at.
 TEST(LauncherMenuComponentTest, AppendGroupEntriesSearchesFromTheStartIndex) {
@@ -248,6 +275,39 @@ TEST_F(LauncherMenuTest, ApplyRebuildsTheMenuFromTheNewCommittedTable) {
     EXPECT_EQ("", Describe(w.LauncherMenuHandle()));
     Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
     EXPECT_EQ("new#0", Describe(w.LauncherMenuHandle()));
+}
+
+HMENU WINAPI NoMenu() {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+TEST_F(LauncherMenuTest, AMenuThatCouldNotBeMadeLosesNoEntriesAtTheNextBuild) {
+    // Enough entries that what one build leaves in the pool would crowd out
+    // most of the next build's.
+    std::vector<std::string> names;
+    std::vector<EntryRow> entries;
+    for (int i = 0; i < 200; ++i)
+        names.push_back("E" + std::to_string(i));
+    for (const std::string& name : names)
+        entries.push_back({name.c_str(), KIND_URL, -1, "https://example.org/"});
+    WriteDataFile(folder.Path(), entries);
+    Options shown{};
+    shown.opt1 = 1;
+    WriteOptions(shown);
+    SettingsWindow& w = Open();
+    ASSERT_EQ(200, GetMenuItemCount(w.LauncherMenuHandle()));
+
+    System().createPopupMenu = NoMenu;
+    w.RebuildLauncherMenu();
+    System().createPopupMenu = CreatePopupMenu;
+    EXPECT_EQ(nullptr, w.LauncherMenuHandle());
+
+    // The next Apply builds the whole menu again.
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    HMENU menu = w.LauncherMenuHandle();
+    ASSERT_EQ(200, GetMenuItemCount(menu));
+    EXPECT_EQ("E199", DataOf(ItemInfo(menu, 199))->text);
 }
 
 // "text" per item, "-" per separator; "*" marks the default item, "!" a

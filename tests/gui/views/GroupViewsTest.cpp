@@ -8,6 +8,7 @@
 
 #include "support/DialogDriving.h"
 #include "support/EditingTestSupport.h"
+#include "support/RealInput.h"
 
 namespace {
 
@@ -57,6 +58,35 @@ protected:
     bool Expanded(const std::string& name) const {
         return (Tree().ItemState(FindItem(name), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     }
+    // The middle of the group's expand button, found on its line left of its
+    // icon by asking the tree what lies there.
+    POINT ExpandButton(const std::string& name) const {
+        RECT line{};
+        RECT text{};
+        EXPECT_TRUE(Tree().ItemRect(FindItem(name), &line, false)) << name;
+        Tree().ItemRect(FindItem(name), &text, true);
+        int y = (line.top + line.bottom) / 2;
+        int first = -1;
+        int last = -1;
+        for (int x = line.left; x < text.left; ++x) {
+            UINT flags = 0;
+            if (Tree().HitTest({x, y}, &flags) == FindItem(name) && (flags & TVHT_ONITEMBUTTON)) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        }
+        EXPECT_GE(first, 0) << name << " shows no expand button";
+        return POINT{(first + last) / 2, y};
+    }
+    // A real click on the group's expand button; returns once the tree has
+    // taken it.
+    void ClickExpandButton(const std::string& name) {
+        bool wasExpanded = Expanded(name);
+        real_input::ClickAt(Tree().Handle(), ExpandButton(name));
+        ASSERT_TRUE(PumpUntil([&] { return Expanded(name) != wasExpanded; })) << name;
+        PumpMessages();
+    }
 };
 
 TEST_F(GroupViewsTest, EmptyTableShowsTheRootAloneSelectedAndGraysTheCommands) {
@@ -84,6 +114,64 @@ TEST_F(GroupViewsTest, NestedGroupsAreNestedItemsWithTheirIcons) {
     EXPECT_EQ(Entry("a-file")->treeItem, nullptr);
     // The root's list: the top-level entries, groups included.
     EXPECT_EQ(Rows(), (RowList{"A|Group", "top-url|https://example.org/", "B|Group"}));
+}
+
+// Both views show the shell's small system image list, which the list must
+// not destroy with itself; the list has its two columns and full-row
+// selection.
+TEST_F(GroupViewsTest, ViewsShareTheSystemImageListAndTheListHasItsColumns) {
+    SettingsWindow& w = OpenShown({});
+    SHFILEINFOA info{};
+    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+        "", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(w.SystemImageList().Handle(), system);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(Tree().Send(TVM_GETIMAGELIST, TVSIL_NORMAL)), system);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(List().Send(LVM_GETIMAGELIST, LVSIL_SMALL)), system);
+    EXPECT_TRUE(GetWindowLongA(List().Handle(), GWL_STYLE) & LVS_SHAREIMAGELISTS);
+    EXPECT_TRUE(List().Send(LVM_GETEXTENDEDLISTVIEWSTYLE) & LVS_EX_FULLROWSELECT);
+
+    // The columns as the header shows them.
+    HWND header = reinterpret_cast<HWND>(List().Send(LVM_GETHEADER));
+    ASSERT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    struct Column {
+        std::string text;
+        int width;
+        int align;
+        bool operator==(const Column&) const = default;
+    };
+    std::vector<Column> columns;
+    for (int i = 0; i < 2; ++i) {
+        char text[64] = {};
+        HDITEMA item{};
+        item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        columns.push_back({text, item.cxy, item.fmt & HDF_JUSTIFYMASK});
+    }
+    EXPECT_EQ(columns[0], (Column{"名前", 100, HDF_LEFT}));
+    EXPECT_EQ(columns[1], (Column{"場所", 250, HDF_LEFT}));
+}
+
+// Rows map to entries by counting what the list shows: an entry of a kind
+// the program does not know is skipped by both.
+TEST_F(GroupViewsTest, AnEntryOfAnUnknownKindIsNeitherShownNorCounted) {
+    OpenShown({
+        {"f0", KIND_FILE, kParentTopLevel, "C:\\f0.txt"},
+        {"odd", 7, kParentTopLevel, "C:\\odd.txt"},
+        {"u1", KIND_URL, kParentTopLevel, "http://u1/"},
+        {"G", KIND_GROUP, kParentTopLevel},
+    });
+    ASSERT_EQ(Store().GetDataNum(), 4);
+    EXPECT_EQ(Rows(), (RowList{"f0|C:\\f0.txt", "u1|http://u1/", "G|Group"}));
+    EXPECT_EQ(Outline(), "ルート+(G)");
+    SelectRow(1);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    EXPECT_EQ(TableOrder(), (std::vector<std::string>{"f0", "odd", "G"}));
+    SelectRow(1);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    EXPECT_EQ(TableOrder(), (std::vector<std::string>{"f0", "odd"}));
 }
 
 TEST_F(GroupViewsTest, SelectingAGroupListsItsOwnEntries) {
@@ -206,6 +294,48 @@ TEST_F(GroupViewsTest, GroupsKeepTheirExpandedStateAcrossRebuilds) {
     window->RebuildTree();
     EXPECT_EQ(Outline(), "ルート+(A+(A1-(A11) A2) B-(B1))");
     EXPECT_EQ(SelectedGroup(), "A1");
+}
+
+// The list must always show the selected group's entries: Edit, Delete, Up
+// and Down map its rows through the tree's selection.
+TEST_F(GroupViewsTest, CollapsingAGroupAroundTheSelectionSelectsIt) {
+    OpenShown({
+        {"A", KIND_GROUP, kParentTopLevel},    // 0
+        {"a-file", KIND_FILE, 0, "C:\\a.txt"}, // 1
+        {"A1", KIND_GROUP, 0},                 // 2
+        {"a1-file", KIND_FILE, 2, "C:\\a1.txt"},
+        {"a1-url", KIND_URL, 2, "http://a1/"},
+    });
+    ClickExpandButton("A");
+    SelectGroup("A1");
+    SelectRow(0);
+    ASSERT_TRUE(EditCommandsEnabled());
+
+    ClickExpandButton("A");
+    EXPECT_EQ(Outline(), "ルート+(A-(A1))");
+    EXPECT_EQ(Entry("A")->expanded, 0);
+    EXPECT_EQ(SelectedGroup(), "A");
+    EXPECT_EQ(Rows(), (RowList{"a-file|C:\\a.txt", "A1|Group"}));
+    EXPECT_FALSE(EditCommandsEnabled());
+
+    // Delete takes the entry its row shows, and nothing else.
+    SelectRow(0);
+    std::string shown = List().ItemText(0, 0);
+    Command(IDC_DELETE, BN_CLICKED, GetDlgItem(Handle(), IDC_DELETE));
+    EXPECT_EQ(IndexOf(shown), -1) << shown;
+    EXPECT_EQ(TableOrder().size(), 4u);
+}
+
+// Collapsing a group elsewhere leaves the selection and the list alone.
+TEST_F(GroupViewsTest, CollapsingAnotherGroupKeepsTheSelection) {
+    OpenNested();
+    ClickExpandButton("A");
+    SelectGroup("B");
+    SelectRow(0);
+    ClickExpandButton("A");
+    EXPECT_EQ(SelectedGroup(), "B");
+    EXPECT_EQ(Rows(), RowList{"B1|Group"});
+    EXPECT_TRUE(EditCommandsEnabled());
 }
 
 TEST_F(GroupViewsTest, TheRootCannotBeCollapsed) {

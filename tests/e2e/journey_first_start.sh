@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Journey: the first start from an unpacked release. The settings window
+# comes up centred; the user adds a group, a program picked with the mouse
+# from the Open dialog's list, a document, a folder by typing its path and
+# a URL pasted whole, each through the item editor; Apply writes the data
+# file, which is read back.
+#
+#   journey_first_start.sh BUILD_DIR ZIP PROBE_EXE MARKER_EXE PREFIX SOURCE_DIR
+#
+# ZIP is the release as users download it; the script has BUILD_DIR build
+# it with its `dist` target first, so the zip holds the program under test.
+set -euo pipefail
+
+build=$1 release=$2 probe=$3 marker=$4 prefix=$5 source=$6
+source "$(dirname "$0")/lib.sh"
+# A failure leaves a screenshot and the list of windows as they were.
+fail() {
+  screenshot journey-1-failure.png
+  echo "FAIL: $*" >&2
+  echo "windows on the desktop:" >&2
+  probe windows | iconv -f CP932 -t UTF-8 >&2 || true
+  exit 1
+}
+
+step "unpack the release into a fresh folder"
+cmake --build "$build" --target dist >/dev/null || fail "the release zip could not be built"
+[ -f "$release" ] || fail "no release zip at $release"
+mkdir -p "$work/download"
+unzip -q "$release" -d "$work/download"
+top=$(basename "$release" .zip)
+[ "$(ls "$work/download")" = "$top" ] || fail "the zip does not hold the one folder $top"
+run=$work/download/$top
+listing=$(cd "$run" && ls | sort | tr '\n' ' ')
+[ "$listing" = "Brindleway.chm Brindleway.exe LICENSE.txt readme.txt " ] \
+  || fail "the zip's folder $top holds: $listing"
+
+# What the user will add: a program, a document in a Japanese folder, a
+# folder, and a web address.
+apps=$work/apps
+mkdir -p "$apps/program" "$work/書類" "$work/share"
+cp "$marker" "$apps/program/marker.exe"
+echo "予定" >"$work/書類/予定表.bwdoc"
+url='https://brindleway.example.org/start?from=e2e&step=1'
+data_file=$run/Brindleway.bwz
+[ ! -e "$data_file" ] && [ ! -e "$run/Brindleway.ini" ] || fail "the release holds data files"
+
+step "first start: the settings window is shown, centred in the work area"
+use_shell_desktop
+start_program "$run"
+wait_for 60 "the settings window" window_visible
+read -r _ l t r b _ < <(probe window)
+read -r wl wt wr wb < <(probe workarea)
+dx=$(((l + r) - (wl + wr))) dy=$(((t + b) - (wt + wb)))
+[ ${dx#-} -le 2 ] && [ ${dy#-} -le 2 ] \
+  || fail "the window ($l $t $r $b) is not centred in the work area ($wl $wt $wr $wb)"
+[ "$(probe count 1000 1001)" = 0 ] || fail "the item list of a first start is not empty"
+
+# The group tree's rows: 16 pixels each inside a 2-pixel border, every level
+# indented by 19 pixels, the label after a 16-pixel icon.
+control_rect 1000 1000 || fail "no group tree"
+tree_l=$ctl_l tree_t=$ctl_t
+click_tree_row() { # ROW LEVEL
+  xdotool mousemove $((tree_l + 2 + 19 * $2 + 16 + 12)) $((tree_t + 2 + 16 * $1 + 8)) click 1
+}
+
+# The item editor is the dialog with the kind list, control 1026.
+editor_open() { control_rect 1026 1026; }
+editor_closed() { ! editor_open; }
+open_editor() {
+  click_control 1000 1003
+  wait_for 15 "the item editor" editor_open
+}
+# Chooses a kind in the editor's kind list with the mouse: a click opens the
+# list, a click on the row chooses.
+drop_l=0 drop_t=0 drop_r=0 drop_b=0 drop_count=0
+droplist_open() {
+  local answer
+  answer=$(probe droplist)
+  [ "$answer" != none ] || return 1
+  read -r drop_l drop_t drop_r drop_b drop_count <<<"$answer"
+}
+choose_kind() { # POSITION
+  click_control 1026 1026
+  wait_for 10 "the kind list to drop down" droplist_open
+  [ "$drop_count" = 3 ] || fail "the kind list holds $drop_count kinds"
+  xdotool mousemove $(((drop_l + drop_r) / 2)) \
+    $((drop_t + (drop_b - drop_t) * (2 * $1 + 1) / 6)) click 1
+}
+confirm_editor() {
+  click_control 1026 1
+  wait_for 15 "the item editor to close" editor_closed
+}
+type_into() { # ANCHOR ID TEXT
+  click_control "$1" "$2"
+  xdotool type --delay 40 "$3"
+}
+paste_into() { # ANCHOR ID TEXT
+  probe clip "$3" >/dev/null || fail "the clipboard could not be set"
+  click_control "$1" "$2"
+  xdotool key ctrl+v
+}
+
+# The Open dialog's file list: rows as "L T R B NAME" in UTF-8.
+file_rows=()
+# The first line is "rows COUNT", or "none" without an Open dialog.
+list_files() { mapfile -t file_rows < <(probe files | iconv -f CP932 -t UTF-8); }
+file_dialog_open() { list_files && [ "${file_rows[0]}" != none ]; }
+file_dialog_closed() { list_files && [ "${file_rows[0]}" = none ]; }
+row_x=0 row_y=0
+file_listed() { # NAME
+  local row l t r b name
+  list_files
+  for row in "${file_rows[@]:1}"; do
+    read -r l t r b name <<<"$row"
+    if [ "$name" = "$1" ]; then
+      row_x=$(((l + r) / 2)) row_y=$(((t + b) / 2))
+      return 0
+    fi
+  done
+  return 1
+}
+# Double-clicks NAME in the dialog's list: a folder opens, a file is chosen.
+double_click_file() {
+  wait_for 15 "$1 in the Open dialog's list" file_listed "$1"
+  xdotool mousemove "$row_x" "$row_y" click --repeat 2 --delay 80 1
+}
+# Browse opens the Open dialog; a folder's path typed into the file name box
+# with Enter shows that folder.
+browse_to() { # FOLDER
+  click_control 1026 1005
+  wait_for 20 "the Open dialog" file_dialog_open
+  xdotool type --delay 40 "$(winpath "$1")"
+  xdotool key Return
+}
+
+step "add a group named ツール (pasted) at the top level"
+open_editor
+paste_into 1026 1004 "ツール"
+choose_kind 1
+confirm_editor
+
+step "add the program inside ツール, picked from the Open dialog's list with the mouse"
+wait_for 10 "ツール in the tree" count_is 1000 1000 2
+click_tree_row 1 1
+open_editor
+browse_to "$apps/program"
+double_click_file marker.exe
+wait_for 15 "the Open dialog to close" file_dialog_closed
+[ "$(control_text 1026 1006)" = "$(winpath "$apps/program")\\marker.exe" ] \
+  || fail "the path edit holds [$(control_text 1026 1006)] after Browse"
+[ "$(control_text 1026 1004)" = marker.exe ] \
+  || fail "the name edit holds [$(control_text 1026 1004)] after Browse"
+confirm_editor
+
+step "add the document 予定表.bwdoc at the top level, opening its folder in the Open dialog"
+click_tree_row 0 0
+open_editor
+browse_to "$work"
+double_click_file 書類
+double_click_file 予定表.bwdoc
+wait_for 15 "the Open dialog to close" file_dialog_closed
+confirm_editor
+
+step "add a folder by typing its path"
+open_editor
+type_into 1026 1004 "Shared folder"
+type_into 1026 1006 "$(winpath "$work/share")"
+confirm_editor
+
+step "add a URL by pasting the whole address"
+open_editor
+type_into 1026 1004 "Brindleway web"
+choose_kind 2
+wait_for 10 "the URL row" text_is 1026 1022 URL
+paste_into 1026 1023 "$url"
+confirm_editor
+
+step "the filled window, before Apply"
+wait_for 10 "four entries at the top level" count_is 1000 1001 4
+screenshot settings-window.png
+
+step "Apply: the data file holds the five entries"
+[ ! -e "$data_file" ] || fail "the data file was written before Apply"
+click_control 1000 1011
+# The data file is complete once the temporary file it is written through
+# has gone.
+data_written() { [ -f "$data_file" ] && [ ! -e "$run/~Brindleway.tmp" ]; }
+wait_for 15 "the data file" data_written
+table=$(data_records_with_paths "$data_file") || fail "the data file could not be read: $table"
+echo "$table"
+expected="1 -1 0 ツール|
+0 0 1 marker.exe|$(winpath "$apps/program")\\marker.exe
+0 -1 2 予定表.bwdoc|$(winpath "$work/書類")\\予定表.bwdoc
+0 -1 3 Shared folder|$(winpath "$work/share")
+2 -1 4 Brindleway web|$url"
+[ "$table" = "$expected" ] || fail "the data file is not as expected:
+$expected"
+
+echo "PASS"

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Journey: launching every kind of entry from the tray icon's launcher menu
+# with the mouse. A program inside a group runs; a document opens in the
+# program registered for its type; a folder opens a window; a URL reaches
+# the program registered for "http". The registered programs are copies of
+# the marker program, which records what it was given.
+#
+#   journey_launch.sh BRINDLEWAY_EXE PROBE_EXE MARKER_EXE SEED_EXE PREFIX SOURCE_DIR
+set -euo pipefail
+
+program=$1 probe=$2 marker=$3 seed=$4 prefix=$5 source=$6
+source "$(dirname "$0")/lib.sh"
+# A failure leaves a screenshot and the list of windows as they were.
+fail() {
+  screenshot journey-2-failure.png
+  echo "FAIL: $*" >&2
+  echo "windows on the desktop:" >&2
+  probe windows | iconv -f CP932 -t UTF-8 >&2 || true
+  exit 1
+}
+
+step "a folder with the program and one entry of each kind; handlers registered in the prefix"
+run=$work/run
+mkdir -p "$run" "$work/apps/program" "$work/apps/viewer" "$work/apps/browser" "$work/書類" "$work/共有"
+cp "$program" "$run/Brindleway.exe"
+for app in program viewer browser; do
+  cp "$marker" "$work/apps/$app/marker.exe"
+done
+echo "予定" >"$work/書類/予定表.bwdoc"
+document="$(winpath "$work/書類")\\予定表.bwdoc"
+url='http://brindleway.example.org/journey?kind=url&n=2'
+wine_run "$seed" --kinds "$(winpath "$run")" "$(winpath "$work/apps/program")\\marker.exe" \
+  "$document" "$(winpath "$work/共有")" "$url"
+[ -f "$run/Brindleway.bwz" ] || fail "no data file was prepared"
+handler() { echo "\"$(winpath "$work/apps/$1")\\marker.exe\" \"%1\""; }
+wine_run reg add 'HKCR\.bwdoc' /ve /d Brindleway.Document /f >/dev/null
+wine_run reg add 'HKCR\Brindleway.Document\shell\open\command' /ve /d "$(handler viewer)" /f >/dev/null
+wine_run reg add 'HKCR\http\shell\open\command' /ve /d "$(handler browser)" /f >/dev/null
+use_shell_desktop
+
+step "start: the window stays hidden, the tray icon appears"
+start_program "$run"
+wait_for 60 "the program to start" running
+wait_for 30 "the taskbar" locate_icon
+wait_for 30 "the tray icon" icon_shown
+window_hidden || fail "the settings window is shown although the settings file says no"
+
+# The launcher menu: ツール, 予定表, 共有, ウェブ.
+top=""
+open_launcher_menu() {
+  xdotool mousemove "$icon_x" "$icon_y" click 1
+  wait_for 15 "the launcher menu" new_menu_among 1
+  top="$new_l $new_t $new_r $new_b"
+}
+choose_top_item() { # INDEX
+  open_launcher_menu
+  xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" "$1" 4)" click 1
+  wait_for 10 "the menu to close" menus_closed
+}
+# What the marker copy APP recorded, once it has run.
+marker_ran() { [ -f "$work/apps/$1/marker.txt" ]; }
+recorded() { iconv -f CP932 -t UTF-8 "$work/apps/$1/marker.txt" | tr -d '\r'; }
+
+step "the program inside ツール: resting on the group opens its submenu; a click starts it"
+open_launcher_menu
+xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 0 4)"
+wait_for 15 "ツール's submenu" new_menu_among 2 "$top"
+sub="$new_l $new_t $new_r $new_b"
+screenshot tray-menu.png
+xdotool mousemove "$(menu_item_x "$sub")" "$(menu_item_y "$sub" 0 1)" click 1
+wait_for 30 "the program's marker file" marker_ran program
+wait_for 10 "the menus to close" menus_closed
+got=$(recorded program)
+[ "$got" = "launched
+cwd: $(winpath "$run")" ] || fail "the program recorded: $got"
+
+step "the document opens in the program registered for .bwdoc"
+choose_top_item 1
+wait_for 30 "the document's handler" marker_ran viewer
+got=$(recorded viewer)
+[ "$(sed -n 2p <<<"$got")" = "$document" ] || fail "the document's handler recorded: $got"
+
+step "the folder opens a window of its own"
+folder_window() { probe windows | iconv -f CP932 -t UTF-8 | grep -q '|.*共有'; }
+! folder_window || fail "a window named after the folder is there before the launch"
+choose_top_item 2
+wait_for 30 "a window showing the folder 共有" folder_window
+
+step "the URL reaches the program registered for http"
+choose_top_item 3
+wait_for 30 "the URL's handler" marker_ran browser
+got=$(recorded browser)
+[ "$(sed -n 2p <<<"$got")" = "$url" ] || fail "the URL's handler recorded: $got"
+
+echo "PASS"

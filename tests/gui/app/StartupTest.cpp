@@ -1,0 +1,163 @@
+// The program's start and end as its entry point runs them: one copy at a
+// time, and COM on the thread for the whole run.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/GuiTest.h"
+#include "support/LauncherTestSupport.h"
+#include "support/ProgramRun.h"
+
+namespace {
+
+// When the file was last written, as a number that grows with every write.
+ULONGLONG LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+// The mutex an elevated copy made: this user may not open it.
+HANDLE WINAPI MutexOfAnElevatedCopy(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
+// A mutex that cannot be made for want of resources: nothing says another
+// copy runs.
+HANDLE WINAPI MutexOutOfMemory(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+struct InstanceCase {
+    const char* title;
+    bool otherCopyHoldsTheMutex;
+    decltype(&CreateMutexA) createMutex; // null: the real one
+    bool runs;
+};
+
+const InstanceCase kInstanceCases[] = {
+    {"no other copy", false, nullptr, true},
+    {"another copy runs", true, nullptr, false},
+    {"an elevated copy runs", false, MutexOfAnElevatedCopy, false},
+    {"the mutex cannot be made", false, MutexOutOfMemory, true},
+};
+
+TEST(StartupTest, ASecondCopyEndsAtOnceWithoutAWindow) {
+    for (const InstanceCase& test : kInstanceCases) {
+        SCOPED_TRACE(test.title);
+        TempFolder folder;
+        WriteDataFile(folder.Path(), {{"Tool", KIND_FILE, -1, "C:\\Tools\\tool.exe"}});
+        WriteSettingsFile(folder.Path(), Options{});
+        std::string dataFile = folder.File("Brindleway.bwz");
+        std::string settingsFile = folder.File("Brindleway.ini");
+        ULONGLONG dataBefore = LastWrite(dataFile);
+        ULONGLONG settingsBefore = LastWrite(settingsFile);
+
+        HANDLE otherCopy =
+            test.otherCopyHoldsTheMutex ? CreateMutexA(nullptr, FALSE, "Brindleway") : nullptr;
+        ShellRecorder shell;
+        if (test.createMutex)
+            System().createMutex = test.createMutex;
+        ProgramRun run(folder.Path());
+        EXPECT_EQ(0, run.Run());
+
+        if (test.runs) {
+            EXPECT_NE(nullptr, run.Window());
+            EXPECT_EQ((std::vector<std::string>{"NIM_ADD", "NIM_DELETE"}), shell.Functions());
+        } else {
+            // Nothing shown, nothing read or written: the running copy's
+            // files stay as they are.
+            EXPECT_EQ(nullptr, run.Window());
+            EXPECT_TRUE(shell.calls.empty());
+            EXPECT_EQ(dataBefore, LastWrite(dataFile));
+            EXPECT_EQ(settingsBefore, LastWrite(settingsFile));
+        }
+        if (otherCopy)
+            CloseHandle(otherCopy);
+    }
+}
+
+TEST(StartupTest, TheMutexGoesWithTheLastCopy) {
+    TempFolder folder;
+    WriteSettingsFile(folder.Path(), Options{});
+    ShellRecorder shell;
+    {
+        ProgramRun first(folder.Path());
+        first.Run();
+        ASSERT_NE(nullptr, first.Window());
+    }
+    // Had the first run kept the mutex, this start would give up.
+    HANDLE probe = OpenMutexA(SYNCHRONIZE, FALSE, "Brindleway");
+    EXPECT_EQ(nullptr, probe);
+    if (probe)
+        CloseHandle(probe);
+    ProgramRun second(folder.Path());
+    second.Run();
+    EXPECT_NE(nullptr, second.Window());
+}
+
+// What the program asked of COM, and what it had done by then.
+struct ComRecord {
+    HRESULT answer = S_OK;
+    std::vector<std::string> events;
+    ShellRecorder* shell = nullptr;
+};
+ComRecord* com = nullptr;
+
+HRESULT WINAPI RecordCoInitializeEx(LPVOID reserved, DWORD flags) {
+    std::string event = "CoInitializeEx " + std::to_string(flags);
+    if (reserved)
+        event += " reserved";
+    // The shell's functions need COM from the first icon on.
+    if (Application::Instance().MainWindow() || !com->shell->calls.empty())
+        event += " too late";
+    com->events.push_back(event);
+    return com->answer;
+}
+
+void WINAPI RecordCoUninitialize() {
+    std::string event = "CoUninitialize";
+    if (Application::Instance().MainWindow() || com->shell->Of("NIM_DELETE").empty())
+        event += " too early";
+    com->events.push_back(event);
+}
+
+TEST(StartupTest, ComIsApartmentThreadedForTheWholeRun) {
+    const std::string init =
+        "CoInitializeEx " + std::to_string(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    struct {
+        const char* title;
+        HRESULT answer;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"COM made here", S_OK, {init, "CoUninitialize"}},
+        {"COM there already", S_FALSE, {init, "CoUninitialize"}},
+        // Another threading model is in place: it was not this program's to
+        // start, so it is not this program's to end.
+        {"COM there in another model", RPC_E_CHANGED_MODE, {init}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.title);
+        TempFolder folder;
+        WriteSettingsFile(folder.Path(), Options{});
+        ShellRecorder shell;
+        ComRecord record;
+        record.answer = test.answer;
+        record.shell = &shell;
+        com = &record;
+        System().coInitializeEx = RecordCoInitializeEx;
+        System().coUninitialize = RecordCoUninitialize;
+        ProgramRun run(folder.Path());
+        run.Run();
+        EXPECT_NE(nullptr, run.Window());
+        EXPECT_EQ(test.expected, record.events);
+        com = nullptr;
+    }
+}
+
+} // namespace
