@@ -1,14 +1,15 @@
 # Brindleway: `make run` builds the program and starts it in a Wine desktop;
-# `make test` builds everything and runs every test; `make dist` packs the
-# release, dist/Brindleway-<version>.zip. All first install what a fresh
-# Debian machine lacks (tools/setup.sh, needs root).
+# `make test` builds everything and runs every test; `make bench` measures
+# speed and memory; `make dist` packs the release,
+# dist/Brindleway-<version>.zip. All first install what a fresh Debian
+# machine lacks (tools/setup.sh, needs root).
 
 SHELL := /bin/bash
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 RUN_DIR := run
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all setup build-host build-win32 format-check test run dist clean
+.PHONY: all setup build-host build-win32 format-check test bench run dist clean
 
 all: build-win32
 
@@ -33,6 +34,11 @@ format-check: setup
 test: format-check build-host build-win32
 	ctest --preset host -j2
 	ctest --preset win32
+
+# Speed and memory against a minimal tray program; prints figures and fails
+# on none (see README, "Speed and memory"). Not part of make test.
+bench: build-host build-win32
+	bash bench/run-bench.sh "$(CURDIR)" "$(CURDIR)/build/win32" "$(CURDIR)/build/host"
 
 # The program runs from a folder of its own, with its own Wine prefix, so a
 # dev run never touches the build's files or the test prefix.

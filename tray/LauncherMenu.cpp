@@ -17,7 +17,16 @@ UINT LaunchCommand(const LaunchEntry& entry) {
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
     menu.Attach(System().createPopupMenu());
+    urlIconIndex = kUnknownIcon;
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
+    icons.DropUnused();
+}
+
+// Every URL shows the internet-shortcut icon, whatever its scheme.
+int LauncherMenu::UrlIconIndex() {
+    if (urlIconIndex == kUnknownIcon)
+        urlIconIndex = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+    return urlIconIndex;
 }
 
 // The table is in tree order, so a group's entries all follow it; the
@@ -39,8 +48,9 @@ void LauncherMenu::AppendGroupEntries(HMENU target, std::span<const LaunchEntry>
             AppendGroup(target, table, i, data, folderIconIndex);
             continue;
         }
+        // A file the shell cannot resolve shows the icon of its type.
         data->iconIndex = entry.kind == KIND_FILE
-                              ? FileIconIndex(ExpandEntryPath(entry.path, programFolder).c_str())
+                              ? icons.PathIcon(ExpandEntryPath(entry.path, programFolder).c_str())
                               : UrlIconIndex();
         AppendMenuA(target, MF_OWNERDRAW, LaunchCommand(entry),
                     reinterpret_cast<const char*>(data));

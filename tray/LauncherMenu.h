@@ -12,6 +12,7 @@
 #include "store/LaunchEntry.h"
 #include "tray/MenuItemPool.h"
 #include "ui/Menu.h"
+#include "ui/ShellIcons.h"
 
 // Launcher menu commands are this plus the entry's id.
 constexpr UINT LaunchCommandBase = 0x8200;
@@ -19,7 +20,9 @@ constexpr UINT LaunchCommandBase = 0x8200;
 class LauncherMenu {
 public:
     // Frees the previous menu, then builds a new one from the table, which
-    // is in tree order. Groups show the folder icon given.
+    // is in tree order. Groups show the folder icon given. The icons of
+    // files that the previous builds showed are reused while the files are
+    // unchanged; the URL icon is asked once per build.
     void Rebuild(std::span<const LaunchEntry> table, int folderIconIndex);
     // Appends to the menu the entries of the table whose parent is the id
     // given, searching from the start index on; a group's entries go into a
@@ -36,11 +39,19 @@ public:
     HMENU Handle() const { return menu.Handle(); }
     explicit operator bool() const { return static_cast<bool>(menu); }
     const MenuItemPool& Pool() const { return pool; }
+    const SmallIconCache& Icons() const { return icons; }
 
 private:
     void AppendGroup(HMENU menu, std::span<const LaunchEntry> table, int index, MenuItemData* data,
                      int folderIconIndex);
+    int UrlIconIndex();
 
+    // Kept across builds: the shell is slow to answer.
+    SmallIconCache icons;
+    // The internet-shortcut icon every URL shows; kUnknownIcon until asked
+    // in the current build.
+    static constexpr int kUnknownIcon = -2;
+    int urlIconIndex = kUnknownIcon;
     // The menu goes before the records its items point to.
     MenuItemPool pool;
     PopupMenu menu;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "tray/MenuItemPool.h"
 #include "ui/Dpi.h"
@@ -35,10 +36,15 @@ int ItemTextLength(const MenuItemData* data) {
     return data ? static_cast<int>(data->text.size()) : lstrlenA(kEmptyGroupText);
 }
 
-// The system's menu font is made for the system's DPI; a menu on a monitor
-// with another DPI gets it at that monitor's size, as the system draws the
-// menu's own items.
-Font CreateMenuFont(UINT dpi) {
+// The system's menu font, kept from one item to the next: a menu is
+// measured item by item each time it opens. It is made for the DPI the menu
+// opens at (the system's font is made for the system's DPI, so a monitor
+// with another DPI gets it at that monitor's size), and made again when the
+// system's menu font or that DPI has changed since.
+Font menuFont;
+LOGFONTA menuFontSource{};
+
+HFONT MenuFont(UINT dpi) {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = kNonClientMetricsSize;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
@@ -46,7 +52,12 @@ Font CreateMenuFont(UINT dpi) {
     if (dpi != systemDpi)
         metrics.lfMenuFont.lfHeight =
             MulDiv(metrics.lfMenuFont.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
-    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+    if (!menuFont ||
+        std::memcmp(&menuFontSource, &metrics.lfMenuFont, sizeof menuFontSource) != 0) {
+        menuFont.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
+        menuFontSource = metrics.lfMenuFont;
+    }
+    return menuFont.Get();
 }
 
 // The shell's icons come at the size it makes them for the system's DPI.
@@ -94,11 +105,10 @@ void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure) {
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure, UINT dpi) {
     const MenuItemMetrics metrics = MenuItemMetricsForDpi(dpi);
     const MenuItemData* data = ItemData(measure->itemData);
-    Font font = CreateMenuFont(dpi);
     RECT rect{};
     {
         WindowDC dc(window);
-        SelectedObject selected(dc.Get(), font.Get());
+        SelectedObject selected(dc.Get(), MenuFont(dpi));
         DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect,
                   DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
     }

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "ui/SystemCalls.h"
+
 // The icon that comes with the question is not needed.
 HIMAGELIST SmallSystemImageList() {
     SHFILEINFOA info{};
@@ -17,8 +19,8 @@ HIMAGELIST SmallSystemImageList() {
 // without SHGFI_USEFILEATTRIBUTES); iIcon is not filled in then.
 int SmallIconIndex(const char* path, DWORD attributes, UINT flags) {
     SHFILEINFOA info{};
-    if (!SHGetFileInfoA(path, attributes, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags))
+    if (!System().getFileInfo(path, attributes, &info, sizeof info,
+                              SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags))
         return -1;
     return info.iIcon;
 }
@@ -34,4 +36,45 @@ int FileIconIndex(const char* path) {
 
 int UrlIconIndex() {
     return SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+}
+
+namespace {
+
+bool SameFile(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return a.dwFileAttributes == b.dwFileAttributes && a.nFileSizeLow == b.nFileSizeLow &&
+           a.nFileSizeHigh == b.nFileSizeHigh &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+} // namespace
+
+int SmallIconCache::PathIcon(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &file)) {
+        entries_.erase(path);
+        return FileIconIndex(path);
+    }
+    auto found = entries_.find(path);
+    if (found != entries_.end() && SameFile(found->second.file, file)) {
+        found->second.used = true;
+        return found->second.index;
+    }
+    int index = FileIconIndex(path);
+    if (index < 0) {
+        entries_.erase(path);
+        return index;
+    }
+    entries_[path] = Entry{file, index, true};
+    return index;
+}
+
+void SmallIconCache::DropUnused() {
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (!it->second.used) {
+            it = entries_.erase(it);
+            continue;
+        }
+        it->second.used = false;
+        ++it;
+    }
 }

@@ -14,6 +14,7 @@ struct SystemCalls {
     decltype(&Shell_NotifyIconA) notifyIcon = Shell_NotifyIconA;
     decltype(&ShellExecuteA) shellExecute = ShellExecuteA;
     decltype(&ShellExecuteExA) shellExecuteEx = ShellExecuteExA;
+    decltype(&SHGetFileInfoA) getFileInfo = SHGetFileInfoA;
     decltype(&LoadLibraryExA) loadLibraryEx = LoadLibraryExA;
     decltype(&GetProcAddress) getProcAddress = GetProcAddress;
     decltype(&RegOpenKeyExA) regOpenKeyEx = RegOpenKeyExA;

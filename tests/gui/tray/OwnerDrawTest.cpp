@@ -143,6 +143,25 @@ TEST_F(OwnerDrawTest, AnAmpersandIsMeasuredAsACharacter) {
     EXPECT_EQ(shown + 20, static_cast<int>(Measure(&entry)));
 }
 
+// The font is kept from one item to the next; when the system's menu font
+// changes, the next item is measured in the new one.
+TEST_F(OwnerDrawTest, AChangedMenuFontMeasuresTheNextItem) {
+    MenuItemData entry{"メモ帳 Notepad", 3};
+    UINT before = Measure(&entry);
+    NONCLIENTMETRICSA saved{};
+    saved.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, saved.cbSize, &saved, 0));
+    NONCLIENTMETRICSA larger = saved;
+    larger.lfMenuFont.lfHeight = saved.lfMenuFont.lfHeight * 2 - 8;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, larger.cbSize, &larger, 0));
+    int expected = TextWidth(Handle(), entry.text.c_str(), 0) + 20;
+    UINT after = Measure(&entry);
+    SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, saved.cbSize, &saved, 0);
+    EXPECT_GT(after, before);
+    EXPECT_EQ(expected, static_cast<int>(after));
+    EXPECT_EQ(before, Measure(&entry)) << "back to the old font";
+}
+
 struct ColourCase {
     const char* title;
     UINT state;

@@ -1,0 +1,364 @@
+// Starts each program the benchmark compares, five fresh starts each, and
+// measures it from outside: the time from launch until its window answers
+// messages, how long after launch a click at that moment opens the launcher
+// menu, its private and resident memory after start, its processor time
+// over ten seconds of idling, and how long the menu takes to open the first
+// time and later. Runs inside a Wine desktop, so the
+// programs have a notification area; memory and processor time come from
+// the Linux side of the Wine process (/proc through drive Z:).
+//
+//   bench_probe WORKDIR BRINDLEWAY_EXE FLOOR_EXE GUI_BENCH_EXE RESULT_FILE
+//               [BASELINE_EXE]
+//
+// A baseline program (an earlier Brindleway.exe) is measured alongside,
+// with the same tables, to compare a change.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/BenchTable.h"
+#include "bench/Stats.h"
+
+namespace {
+
+constexpr UINT WM_TRAYNOTIFY = WM_APP + 1;
+constexpr UINT kExitCommand = 0x8100;
+constexpr int kRuns = 5;
+constexpr int kMenuOpens = 5;
+constexpr DWORD kIdleMs = 10000;
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct Program {
+    std::string label;
+    std::string folder;
+    std::string exe;
+    std::string arguments;
+    const char* windowClass = "";
+    bool isFloor = false;
+    int entries = 0;
+    std::vector<double> launch, idle, launchToMenu, privateKb, residentKb, cpuMs, firstOpen,
+        laterOpen;
+};
+
+Program MakeProgram(const char* label, const std::string& folder, const char* arguments,
+                    bool isFloor, int entries) {
+    Program program;
+    program.label = label;
+    program.folder = folder;
+    program.arguments = arguments;
+    program.windowClass = isFloor ? "BenchFloor" : "#32770";
+    program.isFloor = isFloor;
+    program.entries = entries;
+    return program;
+}
+
+struct Found {
+    DWORD pid;
+    const char* windowClass;
+    bool mustBeVisible;
+    HWND hwnd;
+};
+
+BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<Found*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != found->pid)
+        return TRUE;
+    if (found->mustBeVisible && !IsWindowVisible(hwnd))
+        return TRUE;
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (lstrcmpA(name, found->windowClass) != 0)
+        return TRUE;
+    found->hwnd = hwnd;
+    return FALSE;
+}
+
+HWND WindowOf(DWORD pid, const char* windowClass, bool visible) {
+    Found found{pid, windowClass, visible, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&found));
+    return found.hwnd;
+}
+
+bool Answers(HWND hwnd) {
+    DWORD_PTR reply = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &reply) != 0;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+// The Linux process whose command line names the program file: Wine puts
+// the Windows path of the program first in it.
+std::string LinuxProcessOf(const std::string& exe) {
+    std::string wanted = exe;
+    std::transform(wanted.begin(), wanted.end(), wanted.begin(), ::tolower);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return {};
+    std::string result;
+    do {
+        if (data.cFileName[0] < '0' || data.cFileName[0] > '9')
+            continue;
+        std::string dir = std::string("Z:\\proc\\") + data.cFileName;
+        std::string line = ReadWholeFile(dir + "\\cmdline");
+        line = line.c_str();
+        std::transform(line.begin(), line.end(), line.begin(), ::tolower);
+        if (line.find(wanted) != std::string::npos) {
+            result = dir;
+            break;
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return result;
+}
+
+double StatusKb(const std::string& status, const char* key) {
+    size_t at = status.find(key);
+    if (at == std::string::npos)
+        return -1;
+    return std::atof(status.c_str() + at + lstrlenA(key));
+}
+
+// utime + stime of the process, in milliseconds (the kernel counts in
+// hundredths of a second).
+double CpuMs(const std::string& proc) {
+    std::string stat = ReadWholeFile(proc + "\\stat");
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    // Fields after the name: state is field 3, utime 14, stime 15.
+    const char* p = stat.c_str() + close + 2;
+    long long fields[13] = {};
+    p = std::strchr(p, ' ');
+    for (int i = 0; i < 13 && p; ++i) {
+        fields[i] = std::atoll(p + 1);
+        p = std::strchr(p + 1, ' ');
+    }
+    return 10.0 * static_cast<double>(fields[10] + fields[11]);
+}
+
+// Opens the launcher menu as a click on the icon does and waits until it
+// is shown and has been painted: the program answers a message sent to the
+// menu window only once the menu's own loop runs. Closes it with Escape.
+double OpenMenu(DWORD pid, HWND window) {
+    double start = Now();
+    PostMessageA(window, WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    HWND menu = nullptr;
+    while (!(menu = WindowOf(pid, "#32768", true))) {
+        if (Now() - start > 20000)
+            return -1;
+        Sleep(1);
+    }
+    Answers(menu);
+    double elapsed = Now() - start;
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    while (WindowOf(pid, "#32768", true) && Now() - start < 20000)
+        Sleep(5);
+    Answers(window);
+    return elapsed;
+}
+
+void RunOnce(Program* program) {
+    std::string commandLine = "\"" + program->exe + "\" " + program->arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    double start = Now();
+    if (!CreateProcessA(program->exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, program->folder.c_str(), &startup, &process)) {
+        std::fprintf(stderr, "cannot start %s\n", program->exe.c_str());
+        return;
+    }
+    HWND window = nullptr;
+    while (!(window = WindowOf(process.dwProcessId, program->windowClass, false))) {
+        if (Now() - start > 60000)
+            break;
+        Sleep(1);
+    }
+    if (window && Answers(window))
+        program->launch.push_back(Now() - start);
+    WaitForInputIdle(process.hProcess, 60000);
+    program->idle.push_back(Now() - start);
+    // A click as soon as the window answers: the menu shows once the
+    // program's start is really over, however early the window answered.
+    if (window && program->entries > 0) {
+        double open = OpenMenu(process.dwProcessId, window);
+        program->firstOpen.push_back(open);
+        program->launchToMenu.push_back(Now() - start);
+    }
+
+    Sleep(1000);
+    std::string proc = LinuxProcessOf(program->exe);
+    if (!proc.empty()) {
+        std::string status = ReadWholeFile(proc + "\\status");
+        program->privateKb.push_back(StatusKb(status, "RssAnon:"));
+        program->residentKb.push_back(StatusKb(status, "VmRSS:"));
+        double before = CpuMs(proc);
+        Sleep(kIdleMs);
+        program->cpuMs.push_back(CpuMs(proc) - before);
+    }
+    if (window && program->entries > 0) {
+        for (int i = 1; i < kMenuOpens; ++i)
+            program->laterOpen.push_back(OpenMenu(process.dwProcessId, window));
+    }
+
+    if (window) {
+        if (program->isFloor)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        else
+            PostMessageA(window, WM_COMMAND, kExitCommand, 0);
+    }
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+void Prepare(Program* program, const std::string& source) {
+    CreateDirectoryA(program->folder.c_str(), nullptr);
+    std::string name = source.substr(source.find_last_of("\\/") + 1);
+    program->exe = program->folder + "\\" + name;
+    CopyFileA(source.c_str(), program->exe.c_str(), FALSE);
+}
+
+void Report(FILE* out, const char* what, const char* unit, const Program& program,
+            const std::vector<double> Program::*samples, const Program* floor) {
+    const std::vector<double>& values = program.*samples;
+    if (values.empty())
+        return;
+    Summary s = Summarise(values);
+    std::fprintf(out, "%-10s %-26s %9.1f %s  (%.1f-%.1f)", program.label.c_str(), what, s.median,
+                 unit, s.min, s.max);
+    if (floor && !(floor->*samples).empty()) {
+        double base = Summarise(floor->*samples).median;
+        if (base > 0)
+            std::fprintf(out, "  x%.2f of %s", s.median / base, floor->label.c_str());
+    }
+    std::fprintf(out, "\n");
+}
+
+std::string FileSizeText(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return "?";
+    char text[64];
+    std::snprintf(text, sizeof text, "%lu bytes (%.0f KiB)", data.nFileSizeLow,
+                  data.nFileSizeLow / 1024.0);
+    return text;
+}
+
+// The in-process measures run in a process of their own and write their
+// lines to a file, which goes into the results.
+void RunGuiBench(const std::string& exe, const std::string& folder, FILE* out) {
+    std::string resultFile = folder + "\\gui-bench.txt";
+    std::string commandLine = "\"" + exe + "\" \"" + folder + "\" \"" + resultFile + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
+        std::fprintf(out, "cannot start %s\n", exe.c_str());
+        return;
+    }
+    WaitForSingleObject(process.hProcess, 300000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::fputs(ReadWholeFile(resultFile).c_str(), out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr, "usage: bench_probe WORKDIR BRINDLEWAY_EXE FLOOR_EXE GUI_BENCH_EXE "
+                             "RESULT_FILE [BASELINE_EXE]\n");
+        return 2;
+    }
+    std::string work = argv[1];
+    CreateDirectoryA(work.c_str(), nullptr);
+    std::vector<LaunchEntry> table = bench::FullTable(work + "\\folders");
+
+    Program floor0 = MakeProgram("floor-0", work + "\\floor0", "0 0 0", true, 0);
+    Program floor255 = MakeProgram("floor-255", work + "\\floor255", "15 15 15", true, 255);
+    Program empty = MakeProgram("bw-empty", work + "\\bwempty", "", false, 0);
+    Program full = MakeProgram("bw-255", work + "\\bw255", "", false, 255);
+    Prepare(&floor0, argv[3]);
+    Prepare(&floor255, argv[3]);
+    Prepare(&empty, argv[2]);
+    Prepare(&full, argv[2]);
+    bench::SeedFolder(empty.folder, {});
+    bench::SeedFolder(full.folder, table);
+    std::vector<Program*> programs = {&floor0, &empty, &floor255, &full};
+
+    Program oldEmpty = MakeProgram("old-empty", work + "\\oldempty", "", false, 0);
+    Program oldFull = MakeProgram("old-255", work + "\\old255", "", false, 255);
+    if (argc == 7) {
+        Prepare(&oldEmpty, argv[6]);
+        Prepare(&oldFull, argv[6]);
+        bench::SeedFolder(oldEmpty.folder, {});
+        bench::SeedFolder(oldFull.folder, table);
+        programs.push_back(&oldEmpty);
+        programs.push_back(&oldFull);
+    }
+
+    // Round by round, so that a slow moment of the machine touches every
+    // program alike.
+    for (int run = 0; run < kRuns; ++run)
+        for (Program* program : programs)
+            RunOnce(program);
+
+    FILE* out = std::fopen(argv[5], "w");
+    if (!out)
+        return 1;
+    std::fprintf(out, "Brindleway.exe: %s\n", FileSizeText(argv[2]).c_str());
+    if (argc == 7)
+        std::fprintf(out, "baseline:       %s\n", FileSizeText(argv[6]).c_str());
+    std::fprintf(out, "\n");
+    std::fprintf(out, "Fresh starts under Wine, %d each; median (min-max), ratio to the floor\n",
+                 kRuns);
+    for (Program* program : programs) {
+        const Program* base = program->isFloor ? nullptr : (program->entries ? &floor255 : &floor0);
+        Report(out, "launch->answers", "ms", *program, &Program::launch, base);
+        Report(out, "launch->input idle", "ms", *program, &Program::idle, base);
+        Report(out, "launch->menu shown", "ms", *program, &Program::launchToMenu, base);
+        Report(out, "private (RssAnon)", "KiB", *program, &Program::privateKb, base);
+        Report(out, "resident (VmRSS)", "KiB", *program, &Program::residentKb, base);
+        Report(out, "CPU over 10 s idle", "ms", *program, &Program::cpuMs, base);
+        Report(out, "menu, first open (at once)", "ms", *program, &Program::firstOpen, base);
+        Report(out, "menu, later opens", "ms", *program, &Program::laterOpen, base);
+    }
+    std::fprintf(out, "\n");
+    CreateDirectoryA((work + "\\gui").c_str(), nullptr);
+    RunGuiBench(argv[4], work + "\\gui", out);
+    std::fclose(out);
+    return 0;
+}

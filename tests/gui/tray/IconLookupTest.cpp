@@ -1,0 +1,149 @@
+// The launcher menu asks the shell for a file's icon once and reuses the
+// answer in later builds while the file is unchanged: a changed path, a
+// file written since and a file that cannot be found are asked again. The
+// shell's answers are recorded on their way through the system-call table.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "TraySupport.h"
+#include "support/GuiTest.h"
+#include "tray/LauncherMenu.h"
+#include "ui/SystemCalls.h"
+
+namespace {
+
+std::vector<std::string>* askedPaths = nullptr;
+
+DWORD_PTR WINAPI RecordingGetFileInfo(LPCSTR path, DWORD attributes, SHFILEINFOA* info, UINT size,
+                                      UINT flags) {
+    if (askedPaths)
+        askedPaths->push_back((flags & SHGFI_PIDL) ? std::string("(item list)") : path);
+    return SHGetFileInfoA(path, attributes, info, size, flags);
+}
+
+// The icon of each top-level item, in menu order.
+std::vector<int> TopLevelIcons(HMENU menu) {
+    std::vector<int> icons;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA;
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        const auto* data = reinterpret_cast<const MenuItemData*>(info.dwItemData);
+        icons.push_back(data ? data->iconIndex : -100);
+    }
+    return icons;
+}
+
+class IconLookupTest : public testing::Test {
+protected:
+    void SetUp() override {
+        saved = System().getFileInfo;
+        System().getFileInfo = RecordingGetFileInfo;
+        askedPaths = &asked;
+        text = WriteTestFile("readme.txt", "text");
+        document = WriteTestFile("table.csv", "a,b");
+        program = WriteTestFile("tool.bat", "@echo off");
+        subfolder = folder.File("sub");
+        CreateDirectoryA(subfolder.c_str(), nullptr);
+    }
+    void TearDown() override {
+        askedPaths = nullptr;
+        System().getFileInfo = saved;
+    }
+
+    std::string WriteTestFile(const char* name, const std::string& content) {
+        std::string path = folder.File(name);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(file);
+        return path;
+    }
+
+    std::vector<LaunchEntry> Table(const std::string& first) {
+        return TreeOrderTable({{"first", KIND_FILE, kParentTopLevel, first.c_str()},
+                               {"document", KIND_FILE, kParentTopLevel, document.c_str()},
+                               {"program", KIND_FILE, kParentTopLevel, program.c_str()},
+                               {"folder", KIND_FILE, kParentTopLevel, subfolder.c_str()},
+                               {"site", KIND_URL, kParentTopLevel, "https://example.org/"},
+                               {"other site", KIND_URL, kParentTopLevel, "ftp://example.org/"}});
+    }
+
+    int TimesAsked(const std::string& path) const {
+        return static_cast<int>(std::count(asked.begin(), asked.end(), path));
+    }
+
+    // Builds the menu afresh, recording what the shell is asked meanwhile.
+    void Build(const std::vector<LaunchEntry>& table) {
+        asked.clear();
+        menu.Rebuild(table, ShellFolderIcon());
+    }
+
+    TempFolder folder;
+    std::string text, document, program, subfolder;
+    std::vector<std::string> asked;
+    LauncherMenu menu;
+    decltype(SystemCalls::getFileInfo) saved = nullptr;
+};
+
+TEST_F(IconLookupTest, ASecondBuildAsksNothingForUnchangedFilesAndShowsTheSameIcons) {
+    std::vector<LaunchEntry> table = Table(text);
+    Build(table);
+    for (const std::string& path : {text, document, program, subfolder})
+        EXPECT_EQ(1, TimesAsked(path)) << path;
+    EXPECT_EQ(1, TimesAsked(".url")) << "both URLs show one icon, asked once";
+    std::vector<int> first = TopLevelIcons(menu.Handle());
+    EXPECT_EQ(SmallIconIndex(text.c_str()), first[0]);
+    EXPECT_EQ(SmallIconIndex(subfolder.c_str()), first[3]);
+
+    Build(table);
+    for (const std::string& path : {text, document, program, subfolder})
+        EXPECT_EQ(0, TimesAsked(path)) << path;
+    EXPECT_EQ(1, TimesAsked(".url"));
+    EXPECT_EQ(first, TopLevelIcons(menu.Handle()));
+}
+
+TEST_F(IconLookupTest, AChangedPathIsAskedAndTheOldOneForgotten) {
+    Build(Table(text));
+    std::string other = WriteTestFile("other.ini", "[a]");
+    Build(Table(other));
+    EXPECT_EQ(1, TimesAsked(other));
+    EXPECT_EQ(0, TimesAsked(text));
+    EXPECT_EQ(0, TimesAsked(document));
+    EXPECT_EQ(SmallIconIndex(other.c_str()), TopLevelIcons(menu.Handle())[0]);
+    EXPECT_EQ(4u, menu.Icons().Size()) << "only the paths of the latest build are kept";
+}
+
+TEST_F(IconLookupTest, AFileWrittenSinceIsAskedAgain) {
+    std::vector<LaunchEntry> table = Table(text);
+    Build(table);
+    WriteTestFile("readme.txt", "a longer text than before");
+    Build(table);
+    EXPECT_EQ(1, TimesAsked(text));
+    EXPECT_EQ(0, TimesAsked(document));
+}
+
+TEST_F(IconLookupTest, AMissingFileShowsNoIconAndIsAskedAtEveryBuild) {
+    std::string missing = folder.File("gone.exe");
+    std::vector<LaunchEntry> table = Table(missing);
+    Build(table);
+    EXPECT_EQ(1, TimesAsked(missing));
+    EXPECT_EQ(-1, TopLevelIcons(menu.Handle())[0]);
+    Build(table);
+    EXPECT_EQ(1, TimesAsked(missing));
+
+    // Once the file is there, its icon shows.
+    WriteTestFile("gone.exe", "MZ");
+    Build(table);
+    EXPECT_EQ(1, TimesAsked(missing));
+    EXPECT_NE(-1, TopLevelIcons(menu.Handle())[0]);
+}
+
+} // namespace
