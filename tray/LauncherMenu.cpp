@@ -25,7 +25,7 @@ void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconInd
 // Every URL shows the internet-shortcut icon, whatever its scheme.
 int LauncherMenu::UrlIconIndex() {
     if (urlIconIndex == kUnknownIcon)
-        urlIconIndex = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+        urlIconIndex = ::UrlIconIndex();
     return urlIconIndex;
 }
 
