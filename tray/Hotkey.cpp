@@ -198,13 +198,17 @@ std::string HotkeyProblemMessage(HotkeyState state, const std::string& text,
         message = "ランチャーメニューを開くホットキー「" + text +
                   "」は、他のプログラムが使用しているため使えません。";
     else if (state == HotkeyState::Unreadable)
+        // Full-width letters look like the ASCII ones in most fonts: the
+        // hint tells the user what the eye cannot.
         message = "ランチャーメニューを開くホットキー「" + text +
-                  "」を読み取れないため、ホットキーは使えません。";
+                  "」を読み取れないため、ホットキーは使えません。"
+                  "キーの名前は半角で書き、修飾キー (Ctrl、Alt、Shift、Win) とキーを"
+                  "「+」でつなぎます。";
     else
         return message;
     return message +
-           "\n\nホットキーは設定ファイルの [Hotkey] セクションの Launcher の値で変更できます"
-           "（例: Launcher=Ctrl+Alt+Space。空にするとホットキーを使いません）。"
-           "変更はプログラムを次に起動したときから有効です。\n\n" +
-           settingsFile;
+           "\n\nホットキーは、次の設定ファイルの [Hotkey] セクションにある Launcher の値で"
+           "変更できます。空にするとホットキーを使いません。変更はプログラムを次に起動した"
+           "ときから有効です。\n\n" +
+           settingsFile + "\n\n例:\n[Hotkey]\nLauncher=Ctrl+Alt+Space";
 }
