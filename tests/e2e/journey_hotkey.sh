@@ -4,8 +4,10 @@
 # launcher menu at the mouse pointer while the settings window is hidden;
 # a click on an entry starts it. The entry's program is stored relative to
 # the program's folder (tools\marker.exe); after the whole folder is moved
-# elsewhere and the program started from there, the same entry starts the
-# copy in the new place.
+# elsewhere, a hotkey of the user's own written into its settings file and
+# the program started from there, those keys open the menu and the same
+# entry starts the copy in the new place. The program leaves the hotkey's
+# line as the user wrote it.
 #
 #   journey_hotkey.sh BRINDLEWAY_EXE PROBE_EXE MARKER_EXE SEED_EXE PREFIX SOURCE_DIR
 set -euo pipefail
@@ -32,9 +34,9 @@ use_shell_desktop
 
 # The launcher menu: ツール, Brindleway & Co., マーカー.
 top=""
-open_menu_with_the_hotkey() { # X Y: where the pointer rests
+open_menu_with_the_hotkey() { # X Y [KEYS]: where the pointer rests, the keys
   xdotool mousemove "$1" "$2"
-  xdotool key ctrl+alt+space
+  xdotool key "${3:-ctrl+alt+space}"
   wait_for 15 "the launcher menu" new_menu_among 1
   top="$new_l $new_t $new_r $new_b"
   # The menu opens at the pointer, not at the tray icon.
@@ -70,19 +72,25 @@ step "exit through the system menu"
 system_menu_command 3 exit
 wait_for 30 "the program to end" app_ended
 
-step "the whole folder moved elsewhere; the program started from there"
+step "the whole folder moved elsewhere, Ctrl+Shift+F12 written as the hotkey; the program started from there"
 moved=$work/elsewhere/移動先
 mkdir -p "$(dirname "$moved")"
 mv "$first" "$moved"
 rm -f "$moved/tools/marker.txt"
 [ ! -e "$first" ] || fail "the old folder is still there"
+printf '\r\n[Hotkey]\r\nLauncher=ctrl + shift + F12\r\n' >>"$moved/Brindleway.ini"
 start_in "$moved"
-open_menu_with_the_hotkey 500 300
+open_menu_with_the_hotkey 500 300 ctrl+shift+F12
 xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 2 3)" click 1
 wait_for 30 "the marker file in the moved folder" marker_ran_in "$moved"
 got=$(iconv -f CP932 -t UTF-8 "$moved/tools/marker.txt" | tr -d '\r')
 [ "$(tail -n 1 <<<"$got")" = "cwd: $(winpath "$moved/tools")" ] ||
   fail "the marker recorded: $got"
-grep -qi hotkey "$moved/Brindleway.ini" && fail "the program wrote a hotkey into the settings file"
+
+step "exit: the hotkey's line is still as written"
+system_menu_command 3 exit
+wait_for 30 "the program to end" app_ended
+grep -q '^Launcher=ctrl + shift + F12'$'\r''\?$' "$moved/Brindleway.ini" ||
+  fail "the hotkey's line changed: $(grep -i launcher "$moved/Brindleway.ini")"
 
 echo "PASS"
