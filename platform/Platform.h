@@ -51,6 +51,11 @@ public:
                                int defaultValue) = 0;
     virtual bool ProfileWriteString(const std::string& path, const char* section, const char* key,
                                     const char* value) = 0;
+    // A key's text value, without blanks around it; false (and value
+    // emptied) when the file, the section or the key is missing, so that a
+    // key written empty is told apart from one not written at all.
+    virtual bool ProfileReadString(const std::string& path, const char* section, const char* key,
+                                   std::string* value) = 0;
 
     // Reads the file from its start, at most maxBytes bytes: a result of
     // exactly maxBytes bytes may come from a longer file.
@@ -103,6 +108,10 @@ public:
     bool ProfileWriteString(const std::string& path, const char* section, const char* key,
                             const char* value) override {
         return inner_.ProfileWriteString(path, section, key, value);
+    }
+    bool ProfileReadString(const std::string& path, const char* section, const char* key,
+                           std::string* value) override {
+        return inner_.ProfileReadString(path, section, key, value);
     }
     ReadResult ReadFileBytes(const std::string& path, size_t maxBytes,
                              std::vector<unsigned char>* bytes) override {

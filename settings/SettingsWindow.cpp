@@ -16,8 +16,9 @@
 
 namespace {
 
-// Posted at initialisation: the report of a damaged data file is shown
-// once the window exists and the message loop runs.
+// Posted at initialisation: the reports of a damaged data file and of a
+// hotkey that cannot be used are shown once the window exists and the
+// message loop runs.
 constexpr UINT WM_REPORTLOAD = WM_APP + 2;
 
 // The help search page opens with an empty query that is not run.
@@ -96,6 +97,7 @@ BOOL SettingsWindow::OnInitDialog() {
     RebuildLauncherMenu();
     trayIcon.Fill(hwnd_, trayImage.Get());
     trayIcon.Add();
+    RegisterLauncherHotkey();
     if (store.GetOptions()->opt1 || firstRun)
         Show(SW_SHOW);
     GrayHelpCommands();
@@ -379,6 +381,7 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         return false;
     case WM_REPORTLOAD:
         ReportLoadProblem();
+        ReportHotkeyProblem();
         return true;
     default:
         return false;
@@ -449,6 +452,7 @@ void SettingsWindow::OnDestroy() {
     store.WriteWindowPos(rect.left, rect.top);
     FreeLauncherMenu();
     trayIcon.Remove();
+    launcherHotkey.Unregister();
     Application& app = Application::Instance();
     if (app.MainWindow() == hwnd_)
         app.SetMainWindow(nullptr);

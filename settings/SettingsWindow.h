@@ -14,6 +14,7 @@
 
 #include "settings/DragTreeCtrl.h"
 #include "store/ItemStore.h"
+#include "tray/Hotkey.h"
 #include "tray/LauncherMenu.h"
 #include "tray/SystemMenu.h"
 #include "tray/TrayIcon.h"
@@ -67,6 +68,7 @@ public:
     int ProgramIconIndex() const { return programIconIndex; }
     int FolderIconIndex() const { return folderIconIndex; }
     int OpenFolderIconIndex() const { return openFolderIconIndex; }
+    const LauncherHotkey& Hotkey() const { return launcherHotkey; }
 
 protected:
     bool HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -85,6 +87,8 @@ private:
     void OnTrayNotify(TrayMenuChoice choice);
     void BringModalWindowToFront();
     bool OnTrayCommand(UINT id);
+    void RegisterLauncherHotkey();
+    void ReportHotkeyProblem();
 
     // Lifecycle
     void BindControls();
@@ -149,6 +153,7 @@ private:
     LauncherMenu launcherMenu;
     SystemMenu systemMenu;
     TrayIcon trayIcon;
+    LauncherHotkey launcherHotkey;
 
     bool firstRun = false;
     // The window has been hidden (it is created so) since the working table

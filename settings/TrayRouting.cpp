@@ -51,6 +51,12 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         *result = 0;
         return true;
     }
+    // The hotkey opens the launcher menu as the icon's click does.
+    if (launcherHotkey.IsHotkeyMessage(msg, wParam)) {
+        OnTrayNotify(TrayMenuChoice::Launcher);
+        *result = 0;
+        return true;
+    }
     if (msg == WM_COMMAND && OnTrayCommand(LOWORD(wParam))) {
         *result = 0;
         return true;

@@ -85,6 +85,10 @@ public:
     int WriteOptions();
     void ReadWindowPos(int* x, int* y);
     int WriteWindowPos(int x, int y);
+    // The text of the launcher's hotkey, as the user wrote it in section
+    // "Hotkey", key "Launcher": 1 when the key is there (even empty), 0 when
+    // the file or the key is missing. The program never writes it.
+    int ReadHotkeyText(std::string* text);
 
 private:
     std::string FilePath(const char* name) const;

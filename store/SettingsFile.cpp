@@ -1,5 +1,6 @@
 // The settings file: the option flags in section "Detail", the settings
-// window's last position in section "Info".
+// window's last position in section "Info", the launcher's hotkey in section
+// "Hotkey".
 #include <string>
 
 #include "platform/Platform.h"
@@ -60,4 +61,8 @@ int ItemStore::WriteWindowPos(int x, int y) {
     bool xWritten = platform_->ProfileWriteString(path, "Info", "X", std::to_string(x).c_str());
     bool yWritten = platform_->ProfileWriteString(path, "Info", "Y", std::to_string(y).c_str());
     return xWritten && yWritten ? 1 : 0;
+}
+
+int ItemStore::ReadHotkeyText(std::string* text) {
+    return platform_->ProfileReadString(SettingsFilePath(), "Hotkey", "Launcher", text) ? 1 : 0;
 }

@@ -1,7 +1,7 @@
 // The system functions whose failures or effects the program must handle
 // but a test cannot bring about for real (a mutex of an elevated copy, COM,
-// the message loop's wait, a menu that cannot be made, the shell, help and
-// registry), in one table, so tests can put recorders or failures in their
+// the message loop's wait, a menu that cannot be made, the shell, help,
+// registry and global hotkeys), in one table, so tests can put recorders or failures in their
 // place. The program always uses the real functions.
 #pragma once
 
@@ -29,6 +29,8 @@ struct SystemCalls {
     decltype(&WaitMessage) waitMessage = WaitMessage;
     decltype(&CreatePopupMenu) createPopupMenu = CreatePopupMenu;
     decltype(&TrackPopupMenu) trackPopupMenu = TrackPopupMenu;
+    decltype(&RegisterHotKey) registerHotKey = RegisterHotKey;
+    decltype(&UnregisterHotKey) unregisterHotKey = UnregisterHotKey;
 };
 
 // The table in use; tests assign members and restore them afterwards.

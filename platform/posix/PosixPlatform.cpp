@@ -122,6 +122,16 @@ int PosixPlatform::ProfileReadInt(const std::string& path, const char* section, 
     return profile_text::ReadInt(text, section, key, defaultValue);
 }
 
+bool PosixPlatform::ProfileReadString(const std::string& path, const char* section, const char* key,
+                                      std::string* value) {
+    value->clear();
+    std::string text;
+    bool exists = false;
+    if (!ReadText(path, &text, &exists) || !exists)
+        return false;
+    return profile_text::ReadString(text, section, key, value);
+}
+
 bool PosixPlatform::ProfileWriteString(const std::string& path, const char* section,
                                        const char* key, const char* value) {
     if (!section || !key || !value)

@@ -160,24 +160,30 @@ int ParseInt(const std::string& value) {
 
 } // namespace
 
-int ReadInt(const std::string& text, const char* section, const char* key, int defaultValue) {
+bool ReadString(const std::string& text, const char* section, const char* key, std::string* value) {
+    value->clear();
     std::vector<Line> lines = ParseLines(text);
     size_t sectionLine = FindSection(text, lines, section);
     if (sectionLine == kNone)
-        return defaultValue;
+        return false;
     size_t lastKey = 0;
     size_t keyLine = FindKey(text, lines, sectionLine, key, &lastKey);
     if (keyLine == kNone)
-        return defaultValue;
+        return false;
 
-    std::string value =
+    *value =
         text.substr(lines[keyLine].valueStart, lines[keyLine].valueEnd - lines[keyLine].valueStart);
     // A value in matching quotes is read without them.
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
+    if (value->size() >= 2 && (value->front() == '"' || value->front() == '\'') &&
+        value->back() == value->front()) {
+        *value = value->substr(1, value->size() - 2);
     }
-    if (value.empty())
+    return true;
+}
+
+int ReadInt(const std::string& text, const char* section, const char* key, int defaultValue) {
+    std::string value;
+    if (!ReadString(text, section, key, &value) || value.empty())
         return defaultValue;
     size_t first = 0;
     while (first < value.size() && IsBlank(value[first]))

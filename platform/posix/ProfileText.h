@@ -24,6 +24,11 @@ namespace profile_text {
 // decimal digits up to the first other character, modulo 2^32.
 int ReadInt(const std::string& text, const char* section, const char* key, int defaultValue);
 
+// The value's text as GetPrivateProfileStringA reads it: blanks around it
+// and one pair of matching quotes removed. False, with value emptied, for a
+// missing section or key.
+bool ReadString(const std::string& text, const char* section, const char* key, std::string* value);
+
 // The text after setting key in section to value.
 std::string WriteString(const std::string& text, const char* section, const char* key,
                         const char* value);

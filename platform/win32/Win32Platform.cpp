@@ -101,6 +101,23 @@ bool Win32Platform::ProfileWriteString(const std::string& path, const char* sect
     return WritePrivateProfileStringA(section, key, value, path.c_str()) != FALSE;
 }
 
+// The profile reader answers a missing key with the default given, so a
+// default no settings file holds (two control characters) tells it apart
+// from a key written empty.
+bool Win32Platform::ProfileReadString(const std::string& path, const char* section, const char* key,
+                                      std::string* value) {
+    static const char kMissing[] = "\x01\x02";
+    char buffer[1024] = {};
+    DWORD length =
+        GetPrivateProfileStringA(section, key, kMissing, buffer, sizeof buffer, path.c_str());
+    value->assign(buffer, length);
+    if (*value == kMissing) {
+        value->clear();
+        return false;
+    }
+    return true;
+}
+
 ReadResult Win32Platform::ReadFileBytes(const std::string& path, size_t maxBytes,
                                         std::vector<unsigned char>* bytes) {
     bytes->clear();

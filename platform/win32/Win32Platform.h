@@ -12,6 +12,8 @@ public:
                        int defaultValue) override;
     bool ProfileWriteString(const std::string& path, const char* section, const char* key,
                             const char* value) override;
+    bool ProfileReadString(const std::string& path, const char* section, const char* key,
+                           std::string* value) override;
     ReadResult ReadFileBytes(const std::string& path, size_t maxBytes,
                              std::vector<unsigned char>* bytes) override;
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;

@@ -65,6 +65,11 @@ public:
     bool ProfileWriteString(const std::string&, const char*, const char*, const char*) override {
         return false;
     }
+    bool ProfileReadString(const std::string&, const char*, const char*,
+                           std::string* value) override {
+        value->clear();
+        return false;
+    }
     ReadResult ReadFileBytes(const std::string& path, size_t maxBytes, Bytes* bytes) override {
         auto found = files.find(path);
         if (found == files.end())

@@ -180,4 +180,45 @@ TEST_F(SettingsFileTest, WritingIntoAMissingFolderFails) {
     EXPECT_FALSE(Exists(dir.File("missing")));
 }
 
+// The hotkey's text: a missing key (or file) is told apart from a key
+// written empty, which turns the hotkey off.
+TEST_F(SettingsFileTest, HotkeyTextAsWrittenAndMissingToldApart) {
+    std::string text = "stale";
+    EXPECT_EQ(0, store->ReadHotkeyText(&text));
+    EXPECT_EQ("", text);
+
+    struct Case {
+        const char* file;
+        int found;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"[Detail]\r\nopt1=1\r\n", 0, ""},
+        {"[Hotkey]\r\nOther=Ctrl+A\r\n", 0, ""},
+        {"[Hotkey]\r\nLauncher=\r\n", 1, ""},
+        {"[Hotkey]\r\nLauncher=Ctrl+Alt+Space\r\n", 1, "Ctrl+Alt+Space"},
+        {"[hotkey]\r\n  LAUNCHER =  Ctrl + Shift + F5  \r\n", 1, "Ctrl + Shift + F5"},
+        {"[Info]\r\nX=1\r\n[Hotkey]\r\nLauncher=Win+X\r\nLauncher=Alt+A\r\n", 1, "Win+X"},
+        {"[Hotkey]\r\nLauncher=\x82\x62\x82\x94\x82\x92\x82\x8c+A\r\n", 1,
+         "\x82\x62\x82\x94\x82\x92\x82\x8c+A"},
+    };
+    for (const Case& c : cases) {
+        WriteText(Ini(), c.file);
+        text = "stale";
+        EXPECT_EQ(c.found, store->ReadHotkeyText(&text)) << c.file;
+        EXPECT_EQ(c.text, text) << c.file;
+    }
+}
+
+// The program writes the options and the window position, never the hotkey:
+// a value the user wrote stays as written.
+TEST_F(SettingsFileTest, WritingOptionsAndPositionKeepsTheHotkeyAsWritten) {
+    WriteText(Ini(), "[Hotkey]\r\nLauncher=ctrl + alt + f9\r\n");
+    store->WriteOptions();
+    store->WriteWindowPos(10, 20);
+    std::string text;
+    EXPECT_EQ(1, store->ReadHotkeyText(&text));
+    EXPECT_EQ("ctrl + alt + f9", text);
+}
+
 } // namespace

@@ -1,0 +1,331 @@
+// The launcher hotkey as the user meets it: registered with the system at
+// start from the settings file, pressed on the keyboard to open the launcher
+// menu, refused with one message when another program holds its keys or
+// its text cannot be read, and given back when the program ends.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/DialogDriving.h"
+#include "support/Foreground.h"
+#include "support/SettingsWindowFixture.h"
+#include "ui/Application.h"
+#include "ui/SystemCalls.h"
+
+namespace {
+
+// The real hotkey calls in place of the test programs' stand-ins.
+class RealHotkeyCalls {
+public:
+    RealHotkeyCalls() : saved_(System()) {
+        System().registerHotKey = RegisterHotKey;
+        System().unregisterHotKey = UnregisterHotKey;
+    }
+    ~RealHotkeyCalls() {
+        System().registerHotKey = saved_.registerHotKey;
+        System().unregisterHotKey = saved_.unregisterHotKey;
+    }
+    RealHotkeyCalls(const RealHotkeyCalls&) = delete;
+    RealHotkeyCalls& operator=(const RealHotkeyCalls&) = delete;
+
+private:
+    SystemCalls saved_;
+};
+
+// Presses the keys in order and lets them go in reverse, as a hand does.
+void PressKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        inputs.push_back(down);
+    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = *key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(up);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+const std::vector<WORD> kCtrlAltSpace = {VK_CONTROL, VK_MENU, VK_SPACE};
+
+// Whether a window of this process could take the keys now: false while
+// someone holds them.
+bool KeysAreFree(UINT modifiers, UINT key) {
+    HWND probe = CreateWindowExA(0, "STATIC", "hotkey probe", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    bool free = RegisterHotKey(probe, 7, modifiers, key) != FALSE;
+    if (free)
+        UnregisterHotKey(probe, 7);
+    DestroyWindow(probe);
+    return free;
+}
+
+class HotkeyTest : public SettingsWindowTest {
+protected:
+    // The program's files: two entries, the options given and, unless
+    // null, the hotkey's line.
+    void Prepare(const char* hotkeyText, const Options& options = {}) {
+        WriteDataFile(folder.Path(), {{"Tool", KIND_FILE, -1, "C:\\Tools\\tool.exe"},
+                                      {"Site", KIND_URL, -1, "https://example.org/"}});
+        WriteOptions(options);
+        if (hotkeyText)
+            WritePrivateProfileStringA("Hotkey", "Launcher", hotkeyText,
+                                       folder.File("Brindleway.ini").c_str());
+    }
+
+    // Starts the window and answers every message box it shows at start.
+    void OpenAnswering() {
+        DialogScript script(std::vector<DialogScript::Step>(3, [this](HWND box) {
+            iconsAtMessage.push_back(shell.icons.size());
+            messages.push_back(AnswerMessageBox(box));
+        }));
+        Open();
+    }
+
+    // The menus that opened while the keys were pressed, once one did or
+    // the time ran out.
+    std::vector<HMENU> MenusOpenedByKeys(const std::vector<WORD>& keys) {
+        MenuRecorder recorder(Handle());
+        PressKeys(keys);
+        PumpUntil([&] { return !recorder.opened.empty(); });
+        foregroundAtOpen = recorder.foregroundAtOpen;
+        return recorder.opened;
+    }
+
+    RealHotkeyCalls realCalls;
+    std::vector<SeenMessage> messages;
+    std::vector<size_t> iconsAtMessage;
+    bool foregroundAtOpen = false;
+};
+
+// Without a hotkey in the settings file, Ctrl+Alt+Space opens the launcher
+// menu, whichever button opt5 gives it on the icon, with the window in the
+// foreground; nothing is told at start.
+TEST_F(HotkeyTest, CtrlAltSpaceOpensTheLauncherMenuWhenNoneIsWritten) {
+    for (int32_t opt5 : {0, 1}) {
+        SCOPED_TRACE(opt5);
+        Options options{};
+        options.opt5 = opt5;
+        Prepare(nullptr, options);
+        messages.clear();
+        OpenAnswering();
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(HotkeyState::Registered, window->Hotkey().State());
+        EXPECT_FALSE(KeysAreFree(MOD_CONTROL | MOD_ALT, VK_SPACE));
+
+        OtherProgramWindow other;
+        ASSERT_TRUE(other.PutInFront());
+        std::vector<HMENU> opened = MenusOpenedByKeys(kCtrlAltSpace);
+        ASSERT_EQ(1u, opened.size());
+        EXPECT_EQ(window->LauncherMenuHandle(), opened[0]);
+        EXPECT_TRUE(foregroundAtOpen);
+        window.reset();
+    }
+}
+
+// The keys written in the file are the ones that open the menu; the
+// default's are left to other programs.
+TEST_F(HotkeyTest, TheWrittenKeysOpenTheMenu) {
+    Prepare(" shift + ctrl + F7 ");
+    OpenAnswering();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(KeysAreFree(MOD_CONTROL | MOD_ALT, VK_SPACE));
+    EXPECT_FALSE(KeysAreFree(MOD_CONTROL | MOD_SHIFT, VK_F7));
+    std::vector<HMENU> opened = MenusOpenedByKeys({VK_SHIFT, VK_CONTROL, VK_F7});
+    ASSERT_EQ(1u, opened.size());
+    EXPECT_EQ(window->LauncherMenuHandle(), opened[0]);
+}
+
+// An empty value turns the hotkey off: its keys stay free, nothing is told.
+TEST_F(HotkeyTest, AnEmptyValueTakesNoKeys) {
+    Prepare("");
+    OpenAnswering();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(HotkeyState::Off, window->Hotkey().State());
+    EXPECT_TRUE(KeysAreFree(MOD_CONTROL | MOD_ALT, VK_SPACE));
+}
+
+// The keys go back to the system with the window.
+TEST_F(HotkeyTest, TheKeysAreFreeAgainWhenTheProgramEnds) {
+    Prepare("Ctrl+Alt+F8");
+    OpenAnswering();
+    ASSERT_FALSE(KeysAreFree(MOD_CONTROL | MOD_ALT, VK_F8));
+    Command(ID_TRAY_EXIT);
+    EXPECT_FALSE(IsWindow(Handle()));
+    EXPECT_TRUE(KeysAreFree(MOD_CONTROL | MOD_ALT, VK_F8));
+}
+
+// While a dialog of the program is open, the hotkey opens no menu (its exit
+// would end the program under the dialog); it brings the dialog to the
+// front, as a click on the icon does.
+TEST_F(HotkeyTest, WhileADialogIsOpenTheKeysBringItToTheFront) {
+    Prepare(nullptr);
+    OpenAnswering();
+    HWND about = nullptr;
+    bool otherWasInFront = false;
+    bool dialogCameToFront = false;
+    std::vector<HMENU> opened;
+    ModalDriver driver([&](HWND dialog) {
+        about = dialog;
+        OtherProgramWindow other;
+        otherWasInFront = other.PutInFront();
+        MenuRecorder recorder(Handle());
+        PressKeys(kCtrlAltSpace);
+        dialogCameToFront = PumpUntil([&] { return GetForegroundWindow() == dialog; });
+        opened = recorder.opened;
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_TRAY_ABOUT);
+    ASSERT_EQ(1, driver.Runs());
+    ASSERT_TRUE(otherWasInFront);
+    EXPECT_TRUE(dialogCameToFront);
+    EXPECT_TRUE(opened.empty());
+    // Once the dialog is closed, the keys open the menu again.
+    EXPECT_EQ(1u, MenusOpenedByKeys(kCtrlAltSpace).size());
+}
+
+// The path of the settings file, as the message names it.
+std::string IniPath(const TempFolder& folder) {
+    return folder.File("Brindleway.ini");
+}
+
+void ExpectToldWhereToChange(const SeenMessage& seen, const std::string& ini) {
+    EXPECT_EQ(Application::Instance().Name(), seen.caption);
+    EXPECT_TRUE(seen.exclamation);
+    EXPECT_NE(std::string::npos, seen.text.find("[Hotkey]")) << seen.text;
+    EXPECT_NE(std::string::npos, seen.text.find("Launcher")) << seen.text;
+    EXPECT_NE(std::string::npos, seen.text.find(ini)) << seen.text;
+}
+
+// A value that is no hotkey is told once, after the tray icon is there,
+// with the value as written; the program runs on without a hotkey.
+TEST_F(HotkeyTest, AValueThatCannotBeReadIsToldOnceAsWritten) {
+    const std::string values[] = {
+        "Ctrl+Alt+Spase",
+        "\x82\x62\x82\x94\x82\x92\x82\x8c+\x82\x60\x82\x8c\x82\x94+\x82\x72", // full width
+        "Shift+A",
+        "Ctrl+Alt+" + std::string(80, 'x'),
+    };
+    for (const std::string& value : values) {
+        SCOPED_TRACE(value);
+        Prepare(value.c_str());
+        messages.clear();
+        iconsAtMessage.clear();
+        OpenAnswering();
+        ASSERT_EQ(1u, messages.size());
+        EXPECT_EQ(1u, iconsAtMessage[0]);
+        EXPECT_EQ(0u, messages[0].text.find("ランチャーメニューを開くホットキー「" + value +
+                                            "」を読み取れないため"))
+            << messages[0].text;
+        ExpectToldWhereToChange(messages[0], IniPath(folder));
+        EXPECT_EQ(HotkeyState::Unreadable, window->Hotkey().State());
+        EXPECT_TRUE(IsWindow(Handle()));
+        EXPECT_TRUE(KeysAreFree(MOD_CONTROL | MOD_ALT, VK_SPACE));
+        window.reset();
+        // The program leaves the value as the user wrote it.
+        char kept[256] = {};
+        GetPrivateProfileStringA("Hotkey", "Launcher", "", kept, sizeof kept,
+                                 IniPath(folder).c_str());
+        EXPECT_EQ(value.substr(0, 255), kept);
+    }
+}
+
+// Another program, run for the test: it holds the keys until released.
+class SecondProgram {
+public:
+    SecondProgram(UINT modifiers, UINT key) {
+        // Inherited by the second program, which is told their values.
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        held_ = CreateEventA(&inherited, TRUE, FALSE, nullptr);
+        release_ = CreateEventA(&inherited, TRUE, FALSE, nullptr);
+        char exe[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, exe, sizeof exe);
+        std::string command = std::string("\"") + exe +
+                              "\" --gtest_also_run_disabled_tests"
+                              " --gtest_filter=HotkeyHolder.DISABLED_HoldsTheKeys";
+        std::string keys = std::to_string(modifiers) + " " + std::to_string(key) + " " +
+                           std::to_string(reinterpret_cast<uintptr_t>(held_)) + " " +
+                           std::to_string(reinterpret_cast<uintptr_t>(release_));
+        SetEnvironmentVariableA("BRINDLEWAY_TEST_HOLD", keys.c_str());
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  nullptr, &startup, &process_) != FALSE;
+        SetEnvironmentVariableA("BRINDLEWAY_TEST_HOLD", nullptr);
+        if (started_)
+            CloseHandle(process_.hThread);
+    }
+    ~SecondProgram() {
+        SetEvent(release_);
+        if (started_) {
+            WaitForSingleObject(process_.hProcess, 30000);
+            CloseHandle(process_.hProcess);
+        }
+        CloseHandle(held_);
+        CloseHandle(release_);
+    }
+    SecondProgram(const SecondProgram&) = delete;
+    SecondProgram& operator=(const SecondProgram&) = delete;
+
+    // Whether it took the keys (false when it ended instead).
+    bool HoldsTheKeys() {
+        if (!started_)
+            return false;
+        HANDLE both[] = {held_, process_.hProcess};
+        return WaitForMultipleObjects(2, both, FALSE, 60000) == WAIT_OBJECT_0;
+    }
+
+private:
+    HANDLE held_ = nullptr;
+    HANDLE release_ = nullptr;
+    bool started_ = false;
+    PROCESS_INFORMATION process_{};
+};
+
+// Run only as the second program: takes the keys named in the environment
+// for its own thread, says so and waits to be released.
+TEST(HotkeyHolder, DISABLED_HoldsTheKeys) {
+    char value[128] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableA("BRINDLEWAY_TEST_HOLD", value, sizeof value));
+    unsigned modifiers = 0, key = 0;
+    unsigned long held = 0, release = 0;
+    ASSERT_EQ(4, sscanf(value, "%u %u %lu %lu", &modifiers, &key, &held, &release));
+    ASSERT_TRUE(RegisterHotKey(nullptr, 1, modifiers, key));
+    SetEvent(reinterpret_cast<HANDLE>(held));
+    WaitForSingleObject(reinterpret_cast<HANDLE>(release), 120000);
+    UnregisterHotKey(nullptr, 1);
+}
+
+// Keys another program holds are told once at start, named as written, and
+// where to change them; the program runs on, and the other program keeps
+// its keys.
+TEST_F(HotkeyTest, KeysHeldByAnotherProgramAreToldOnce) {
+    SecondProgram other(MOD_CONTROL | MOD_ALT, VK_F9);
+    ASSERT_TRUE(other.HoldsTheKeys());
+    Prepare("ctrl+alt+F9");
+    OpenAnswering();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(1u, iconsAtMessage[0]);
+    EXPECT_EQ(0u, messages[0].text.find("ランチャーメニューを開くホットキー「ctrl+alt+F9」は、"
+                                        "他のプログラムが使用しているため使えません。"))
+        << messages[0].text;
+    ExpectToldWhereToChange(messages[0], IniPath(folder));
+    EXPECT_EQ(HotkeyState::Taken, window->Hotkey().State());
+    EXPECT_TRUE(IsWindow(Handle()));
+    // The tray icon still opens the menu.
+    MenuRecorder recorder(Handle());
+    SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    EXPECT_EQ(1u, recorder.opened.size());
+}
+
+} // namespace
