@@ -15,6 +15,7 @@
 #include "settings/DragTreeCtrl.h"
 #include "store/ItemStore.h"
 #include "tray/LauncherMenu.h"
+#include "tray/MenuTypeAhead.h"
 #include "tray/SystemMenu.h"
 #include "tray/TrayIcon.h"
 #include "ui/Controls.h"
@@ -147,6 +148,7 @@ private:
     ImageListRef systemImageList;
     // Holds the MenuItemPool of its records and submenus.
     LauncherMenu launcherMenu;
+    MenuTypeAhead launcherTypeAhead;
     SystemMenu systemMenu;
     TrayIcon trayIcon;
 
