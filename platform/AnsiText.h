@@ -18,6 +18,25 @@ constexpr unsigned kShiftJisCodePage = 932;
 // byte.
 bool IsLeadByte(unsigned char byte, unsigned codePage = kAnsiCodePage);
 
+// Whether the code page is Shift-JIS: 932, or the ANSI code page when that
+// is 932 (the native build takes it to be).
+bool IsShiftJis(unsigned codePage);
+
+// Reads the character that p points to and moves p past it: a double-byte
+// character as one value, its lead byte in the high byte. The NUL, and a
+// lead byte right before it, read as 0 and leave p where it is.
+unsigned ReadCharacter(const unsigned char*& p, unsigned codePage = kAnsiCodePage);
+
+// A character as ReadCharacter gives it, folded for comparing without
+// regard to case the way the run-time library's _mbsicmp does: the ASCII
+// capitals to small letters and, in Shift-JIS, the full-width capitals Ａ..Ｚ
+// to the full-width small letters ａ..ｚ. Every other character is kept.
+unsigned FoldCase(unsigned character, unsigned codePage = kAnsiCodePage);
+
+// In Shift-JIS, the full-width Latin letters and digits (Ａ..Ｚ, ａ..ｚ,
+// ０..９) as their ASCII letters and digits; every other character is kept.
+unsigned FoldWidth(unsigned character, unsigned codePage = kAnsiCodePage);
+
 // The offset at which the last character of text starts (0 for empty text),
 // found by walking the characters from the front as CharPrevA does.
 size_t LastCharacterStart(std::string_view text, unsigned codePage = kAnsiCodePage);

@@ -16,6 +16,7 @@
 #include "store/ItemStore.h"
 #include "tray/Hotkey.h"
 #include "tray/LauncherMenu.h"
+#include "tray/MenuTypeAhead.h"
 #include "tray/SystemMenu.h"
 #include "tray/TrayIcon.h"
 #include "ui/Controls.h"
@@ -151,6 +152,7 @@ private:
     ImageListRef systemImageList;
     // Holds the MenuItemPool of its records and submenus.
     LauncherMenu launcherMenu;
+    MenuTypeAhead launcherTypeAhead;
     SystemMenu systemMenu;
     TrayIcon trayIcon;
     LauncherHotkey launcherHotkey;

@@ -33,6 +33,7 @@ void SettingsWindow::RebuildSystemMenu() {
 }
 
 void SettingsWindow::TrackLauncherMenu(int x, int y) {
+    launcherTypeAhead.Reset();
     TrackTrayMenu(launcherMenu.Handle(), hwnd_, x, y);
 }
 
@@ -40,8 +41,9 @@ void SettingsWindow::TrackSystemMenu(int x, int y) {
     TrackTrayMenu(systemMenu.Handle(), hwnd_, x, y);
 }
 
-// The window procedure override: the tray callback, the tray commands and
-// the taskbar's re-creation are handled before the dialog's own handling.
+// The window procedure override: the tray callback, the tray commands, a
+// key typed in the launcher menu and the taskbar's re-creation are handled
+// before the dialog's own handling.
 bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (msg == WM_TRAYNOTIFY) {
         TrayMenuChoice choice = MenuForClick(lParam, store.GetOptions()->opt5);
@@ -59,6 +61,11 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     }
     if (msg == WM_COMMAND && OnTrayCommand(LOWORD(wParam))) {
         *result = 0;
+        return true;
+    }
+    if (msg == WM_MENUCHAR &&
+        IsMenuWithin(launcherMenu.Handle(), reinterpret_cast<HMENU>(lParam))) {
+        *result = launcherTypeAhead.OnMenuChar(wParam, reinterpret_cast<HMENU>(lParam));
         return true;
     }
     if (trayIcon.OnTaskbarCreated(msg)) {

@@ -7,3 +7,7 @@ bool IsLeadByte(unsigned char byte, unsigned codePage) {
         return false;
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
+
+bool IsShiftJis(unsigned codePage) {
+    return codePage == kAnsiCodePage || codePage == kShiftJisCodePage;
+}

@@ -6,3 +6,7 @@
 bool IsLeadByte(unsigned char byte, unsigned codePage) {
     return IsDBCSLeadByteEx(codePage == kAnsiCodePage ? CP_ACP : codePage, byte) != FALSE;
 }
+
+bool IsShiftJis(unsigned codePage) {
+    return codePage == kShiftJisCodePage || (codePage == kAnsiCodePage && GetACP() == 932);
+}

@@ -1,6 +1,8 @@
 // The build's platform functions, as the store relies on them.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "TestSupport.h"
 #include "platform/AnsiText.h"
 #include "res/resource.h"
@@ -65,6 +67,59 @@ TEST(PlatformTest, LeadBytesOfCodePage932) {
     EXPECT_EQ(2u, LastCharacterStart("ab\x95\x5c"));
     EXPECT_EQ(4u, LastCharacterStart("ab\x95\x5c\x5c"));
     EXPECT_EQ(0u, LastCharacterStart(""));
+}
+
+// Characters are read whole: a trail byte in the ASCII range (ア is 83 41)
+// is never a character of its own.
+TEST(PlatformTest, CharactersAreReadWithTheirTrailBytes) {
+    struct Case {
+        const char* text;
+        std::vector<unsigned> characters;
+    };
+    const Case cases[] = {
+        {"aZ", {'a', 'Z'}},
+        {"\x83\x41\x83\x76", {0x8341, 0x8376}}, // アプ
+        {"x\x95\x5c", {'x', 0x955C}},           // x表
+        {"\xb1z", {0xB1, 'z'}},                 // half-width ｱ, one byte
+        {"a\x83", {'a'}},                       // a lead byte without its trail
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.text);
+        auto* p = reinterpret_cast<const unsigned char*>(test.text);
+        std::vector<unsigned> read;
+        while (unsigned c = ReadCharacter(p, kShiftJisCodePage))
+            read.push_back(c);
+        EXPECT_EQ(test.characters, read);
+        EXPECT_EQ(0u, ReadCharacter(p, kShiftJisCodePage));
+    }
+}
+
+// Case folding as the run-time library's, width folding for the Latin
+// letters and digits only; both leave kana, kanji and symbols alone.
+TEST(PlatformTest, LettersFoldByCaseAndWidth) {
+    struct Case {
+        unsigned character;
+        unsigned caseFolded;
+        unsigned widthFolded;
+    };
+    const Case cases[] = {
+        {'A', 'a', 'A'},          {'z', 'z', 'z'},          {'5', '5', '5'},
+        {'@', '@', '@'},          {'[', '[', '['},          {0x8260, 0x8281, 'A'}, // Ａ
+        {0x8279, 0x829A, 'Z'},    {0x8281, 0x8281, 'a'},    {0x829A, 0x829A, 'z'}, // Ｚ ａ ｚ
+        {0x824F, 0x824F, '0'},    {0x8258, 0x8258, '9'},                           // ０ ９
+        {0x8259, 0x8259, 0x8259}, {0x825F, 0x825F, 0x825F}, {0x8280, 0x8280, 0x8280},
+        {0x829B, 0x829B, 0x829B}, {0x824E, 0x824E, 0x824E}, // just outside the rows
+        {0x8341, 0x8341, 0x8341}, {0x955C, 0x955C, 0x955C}, {0xB1, 0xB1, 0xB1}, // ア 表 ｱ
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.character);
+        EXPECT_EQ(test.caseFolded, FoldCase(test.character, kShiftJisCodePage));
+        EXPECT_EQ(test.widthFolded, FoldWidth(test.character, kShiftJisCodePage));
+        EXPECT_EQ(test.widthFolded, FoldWidth(test.character));
+    }
+    // Other code pages have no full-width rows here.
+    EXPECT_EQ(0x8260u, FoldWidth(0x8260, 1252));
+    EXPECT_EQ(0x8260u, FoldCase(0x8260, 1252));
 }
 
 TEST(PlatformTest, FullTableReachesTheInstalledPromptFunction) {

@@ -1,6 +1,6 @@
-// Real mouse input for the in-process GUI tests: the system's pointer is
-// moved and its left button pressed and released through SendInput, so a
-// control gets the messages, captures and modal tracking loops that the
+// Real input for the in-process GUI tests: the system's pointer is moved,
+// its left button pressed and released, and keys typed through SendInput,
+// so a control gets the messages, captures and modal tracking loops that the
 // user's hand gives it. The input is queued; the caller pumps messages until
 // it sees the outcome.
 #pragma once
@@ -41,6 +41,17 @@ inline void ClickAt(HWND window, POINT client) {
     MoveTo(screen);
     LeftButton(true);
     LeftButton(false);
+}
+
+// Presses and releases a key, as typing it does.
+inline void PressKey(WORD virtualKey) {
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof inputs[0]);
 }
 
 } // namespace real_input
