@@ -11,6 +11,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "settings/DragTreeCtrl.h"
 #include "store/ItemStore.h"
@@ -123,6 +124,12 @@ private:
     void OnOptions();
     void OnAbout();
     void OnHelpCommand(UINT id);
+
+    // Files dropped onto the window
+    void OnDropFiles(HDROP drop);
+    HTREEITEM GroupItemAt(POINT point);
+    void SelectRowOfEntry(int32_t id);
+    void ReportRefusedDrops(const std::vector<std::string>& paths);
 
     ListView itemList;
     // A drop in the tree changes the table, so the views are rebuilt.
