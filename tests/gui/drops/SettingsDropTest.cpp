@@ -45,6 +45,14 @@ protected:
         return path;
     }
 
+    // A drop that must pass without any message: a message box that shows
+    // up is answered and counted, so the test fails instead of waiting.
+    void Drop(const std::vector<std::string>& paths, POINT point) {
+        DialogScript unexpected({});
+        DropOnto(Handle(), paths, point);
+        EXPECT_EQ(unexpected.Seen(), 0);
+    }
+
     // The point in the settings window's client area over the tree item.
     POINT OverTreeItem(const std::string& name) {
         HTREEITEM item = FindItem(name);
@@ -96,14 +104,15 @@ TEST_F(SettingsDropTest, FilesFoldersAndShortcutsBecomeEntriesOfTheSelectedGroup
     SelectGroup("G");
     Texts before = DataFileEntries();
 
-    DropOnto(Handle(), {document, folderWithDot, site, link}, OverList());
+    Drop({document, folderWithDot, site, link}, OverList());
 
     EXPECT_EQ(SelectedGroup(), "G");
     EXPECT_EQ(Rows(), (Texts{"g-file|C:\\g.txt", "ソフト能力|" + document, "表.v2|" + folderWithDot,
                              "サイト|https://example.org/a?b=1", "メモ帳|" + link}));
     EXPECT_EQ(SelectedRow(), 4);
     EXPECT_TRUE(EditCommandsEnabled());
-    ASSERT_NE(Entry("サイト"), nullptr);
+    for (const char* name : {"サイト", "メモ帳", "表.v2"})
+        ASSERT_NE(Entry(name), nullptr) << name;
     EXPECT_EQ(Entry("サイト")->kind, KIND_URL);
     EXPECT_EQ(Entry("メモ帳")->kind, KIND_FILE);
     EXPECT_EQ(Entry("表.v2")->kind, KIND_FILE);
@@ -124,14 +133,16 @@ TEST_F(SettingsDropTest, ADropOnTheTreeGoesToTheGroupUnderThePointer) {
     OpenWithGroups();
     SelectGroup("G");
 
-    DropOnto(Handle(), {one}, OverTreeItem("H"));
+    Drop({one}, OverTreeItem("H"));
+    ASSERT_NE(Entry("一"), nullptr);
     EXPECT_EQ(Entry("一")->parent, Entry("H")->id);
     EXPECT_EQ(SelectedGroup(), "H");
     EXPECT_EQ(Rows(), Texts{"一|" + one});
     EXPECT_EQ(SelectedRow(), 0);
 
     // The root stands for the top level.
-    DropOnto(Handle(), {two}, OverTreeItem(kRoot));
+    Drop({two}, OverTreeItem(kRoot));
+    ASSERT_NE(Entry("二"), nullptr);
     EXPECT_EQ(Entry("二")->parent, kParentTopLevel);
     EXPECT_EQ(SelectedGroup(), kRoot);
     EXPECT_EQ(Rows(), (Texts{"G|Group", "H|Group", "top|C:\\top.txt", "二|" + two}));
@@ -143,7 +154,8 @@ TEST_F(SettingsDropTest, ADropOnTheTreeGoesToTheGroupUnderThePointer) {
     GetClientRect(Tree().Handle(), &tree);
     POINT below{tree.right / 2, tree.bottom - 2};
     MapWindowPoints(Tree().Handle(), Handle(), &below, 1);
-    DropOnto(Handle(), {three}, below);
+    Drop({three}, below);
+    ASSERT_NE(Entry("三"), nullptr);
     EXPECT_EQ(Entry("三")->parent, Entry("G")->id);
     EXPECT_EQ(SelectedGroup(), "G");
     EXPECT_EQ(SelectedRow(), 1);
@@ -157,7 +169,7 @@ TEST_F(SettingsDropTest, TheRowOfTheLastAddedEntryIsSelectedWithFilesFirst) {
     std::string document = File("doc.txt");
     OpenShown({{"u", KIND_URL, kParentTopLevel, "http://u/"}}, 1);
 
-    DropOnto(Handle(), {site, document}, OverList());
+    Drop({site, document}, OverList());
     EXPECT_EQ(Rows(), (Texts{"doc|" + document, "u|http://u/", "site|http://example.org/"}));
     EXPECT_EQ(SelectedRow(), 0);
 }
@@ -226,10 +238,12 @@ TEST_F(SettingsDropTest, NamesAndKindsOfDroppedPaths) {
     OpenWithGroups();
     SelectGroup("H");
 
-    DropOnto(Handle(), {noAddress, upper, ftp, longFile, folderUrl, plain, "C:\\"}, OverList());
+    Drop({noAddress, upper, ftp, longFile, folderUrl, plain, "C:\\"}, OverList());
     EXPECT_EQ(Rows(), (Texts{"空|" + noAddress, "UPPER|http://Example.org/X",
                              "ftp|ftp://example.org/pub/", longName.substr(0, 62) + "|" + longFile,
                              "dir.url|" + folderUrl, "README|" + plain, "C:\\|C:\\"}));
+    for (const char* name : {"空", "UPPER", "dir.url"})
+        ASSERT_NE(Entry(name), nullptr) << name;
     EXPECT_EQ(Entry("空")->kind, KIND_FILE);
     EXPECT_EQ(Entry("UPPER")->kind, KIND_URL);
     EXPECT_EQ(Entry("dir.url")->kind, KIND_FILE);
@@ -291,7 +305,7 @@ TEST_F(DropFilterTest, WithoutTheFilterFunctionDropsStillArrive) {
     std::string document = File("doc.txt");
     OpenWithGroups();
     EXPECT_TRUE(GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-    DropOnto(Handle(), {document}, OverList());
+    Drop({document}, OverList());
     EXPECT_NE(Entry("doc"), nullptr);
 }
 
