@@ -51,3 +51,18 @@ bool EntryForDroppedPath(const std::string& path, LaunchEntry* entry) {
     CopyFitting(entry->name, sizeof entry->name, EntryName(path, folder));
     return true;
 }
+
+std::string PathInLines(std::string_view path) {
+    constexpr size_t kLineBytes = 64;
+    std::string lines;
+    while (!path.empty()) {
+        size_t length = FittingLength(path, kLineBytes);
+        if (length == 0)
+            length = path.size(); // a lone lead byte at the end
+        if (!lines.empty())
+            lines += "\n";
+        lines += path.substr(0, length);
+        path.remove_prefix(length);
+    }
+    return lines;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "store/LaunchEntry.h"
 
@@ -17,3 +18,7 @@
 // Returns false, leaving the entry unspecified, when the path or the
 // address does not fit the entry's path field.
 bool EntryForDroppedPath(const std::string& path, LaunchEntry* entry);
+
+// The path in lines short enough for a message box, which does not break a
+// word wider than the screen: cut at characters, never inside one.
+std::string PathInLines(std::string_view path);

@@ -222,7 +222,7 @@ void ItemEditorDialog::OnDropFiles(HDROP drop) {
     if (paths.empty())
         return;
     const std::string& path = paths.front();
-    std::string tooLong = "パスまたはURLが長すぎるため使えません:\n" + path;
+    std::string tooLong = "パスまたはURLが長すぎるため使えません:\n" + PathInLines(path);
     LaunchEntry dropped;
     if (!EntryForDroppedPath(path, &dropped))
         return Refuse(tooLong.c_str());

@@ -98,6 +98,6 @@ void SettingsWindow::SelectRowOfEntry(int32_t id) {
 void SettingsWindow::ReportRefusedDrops(const std::vector<std::string>& paths) {
     std::string text = "次の項目はパスまたはURLが長すぎるため追加しませんでした:";
     for (const std::string& path : paths)
-        text += "\n" + path;
+        text += "\n" + PathInLines(path);
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }

@@ -77,3 +77,13 @@ inline bool WriteShortcut(const std::string& path, const std::string& target) {
     CoUninitialize();
     return saved;
 }
+
+// A message's text with its line breaks taken out: long paths are shown in
+// several lines.
+inline std::string Unwrapped(std::string text) {
+    std::string joined;
+    for (char c : text)
+        if (c != '\n')
+            joined += c;
+    return joined;
+}
