@@ -30,8 +30,8 @@ void SettingsWindow::OnDropFiles(HDROP drop) {
     bool inClient = DropPointInClient(drop, &point);
     DragFinish(drop);
 
-    HTREEITEM target = inClient ? GroupItemAt(point) : nullptr;
     TreeView tree = groupTree.Tree();
+    HTREEITEM target = inClient ? GroupItemAt(point) : nullptr;
     if (!target)
         target = tree.Selection();
     int32_t parent = kParentTopLevel;
@@ -42,24 +42,8 @@ void SettingsWindow::OnDropFiles(HDROP drop) {
         parent = store.GetData(index)->id;
     }
 
-    int32_t lastAdded = kNoId;
     std::vector<std::string> refused;
-    for (const std::string& path : paths) {
-        LaunchEntry entry;
-        if (!EntryForDroppedPath(path, &entry)) {
-            refused.push_back(path);
-            continue;
-        }
-        entry.parent = parent;
-        std::set<int32_t> before = IdsInUse(store);
-        // A full table is refused by the store, which tells the user once;
-        // what was added before stays.
-        if (!store.InsertData(entry, -1))
-            break;
-        for (int32_t id : IdsInUse(store))
-            if (!before.count(id))
-                lastAdded = id;
-    }
+    int32_t lastAdded = AddDroppedEntries(paths, parent, &refused);
     if (lastAdded != kNoId) {
         // The list shows the group the entries went into.
         if (tree.Selection() != target)
@@ -69,6 +53,30 @@ void SettingsWindow::OnDropFiles(HDROP drop) {
     }
     if (!refused.empty())
         ReportRefusedDrops(refused);
+}
+
+// Appends an entry for each path to the group, in the order dropped, and
+// returns the id of the last one added (kNoId for none). Paths the entries
+// cannot hold go to refused. A full table stops the rest: the store tells
+// the user once, and what was added before stays.
+int32_t SettingsWindow::AddDroppedEntries(const std::vector<std::string>& paths, int32_t parent,
+                                          std::vector<std::string>* refused) {
+    int32_t lastAdded = kNoId;
+    for (const std::string& path : paths) {
+        LaunchEntry entry;
+        if (!EntryForDroppedPath(path, &entry)) {
+            refused->push_back(path);
+            continue;
+        }
+        entry.parent = parent;
+        std::set<int32_t> before = IdsInUse(store);
+        if (!store.InsertData(entry, -1))
+            break;
+        for (int32_t id : IdsInUse(store))
+            if (!before.count(id))
+                lastAdded = id;
+    }
+    return lastAdded;
 }
 
 // The group item under a point of the window's client area, when the point

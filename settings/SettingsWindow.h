@@ -128,6 +128,8 @@ private:
     // Files dropped onto the window
     void OnDropFiles(HDROP drop);
     HTREEITEM GroupItemAt(POINT point);
+    int32_t AddDroppedEntries(const std::vector<std::string>& paths, int32_t parent,
+                              std::vector<std::string>* refused);
     void SelectRowOfEntry(int32_t id);
     void ReportRefusedDrops(const std::vector<std::string>& paths);
 
