@@ -6,16 +6,17 @@
 #include <string_view>
 #include <vector>
 
+#include "dialogs/DroppedEntry.h"
 #include "dialogs/ShiftJisText.h"
+#include "dialogs/UrlScheme.h"
 #include "platform/Platform.h"
+#include "ui/DroppedFiles.h"
 #include "ui/EntryPath.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 
 namespace {
 
-// The scheme list's texts; the position of each is its index in the list.
-constexpr const char* kSchemes[] = {"http://", "https://"};
 // The kind list's texts, at the positions of the kind values.
 constexpr const char* kKindNames[] = {"ファイル", "グループ", "URL"};
 
@@ -28,52 +29,6 @@ std::string_view FieldText(const char (&field)[Size]) {
 // A text as much of it as a field of maxBytes bytes of text holds.
 std::string FittingText(std::string_view text, size_t maxBytes) {
     return std::string(text.substr(0, FittingLength(text, maxBytes)));
-}
-
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// The length of the scheme and its ':' that the text begins with, 0 when it
-// begins with none: a letter, then letters, digits, '+', '-' or '.'.
-size_t OwnSchemeLength(std::string_view text) {
-    if (text.empty() || !IsAsciiLetter(text[0]))
-        return 0;
-    for (size_t i = 1; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == ':')
-            return i + 1;
-        if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
-            return 0;
-    }
-    return 0;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
-    if (text.size() < start.size())
-        return false;
-    for (size_t i = 0; i < start.size(); ++i) {
-        char a = text[i];
-        char b = start[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a - 'A' + 'a');
-        if (a != b)
-            return false;
-    }
-    return true;
-}
-
-// The listed scheme a typed URL can be split into, with the rest after it,
-// or -1. Only a split that reads back as the same URL is made: the rest must
-// not begin with a scheme of its own, and there must be a rest.
-int ListedSchemeOf(std::string_view url) {
-    for (int i = 0; i < static_cast<int>(std::size(kSchemes)); ++i) {
-        std::string_view scheme = kSchemes[i];
-        if (url.size() > scheme.size() && StartsWithIgnoringCase(url, scheme) &&
-            OwnSchemeLength(url.substr(scheme.size())) == 0)
-            return i;
-    }
-    return -1;
 }
 
 bool IsKnownKind(int kind) {
@@ -100,6 +55,7 @@ BOOL ItemEditorDialog::OnInitDialog() {
     } else {
         ShowEntryForEditing();
     }
+    AcceptDroppedFiles(hwnd_);
     // From here on the URL edit follows what the user types; the entry was
     // shown as it is stored.
     showingEntry = false;
@@ -107,7 +63,7 @@ BOOL ItemEditorDialog::OnInitDialog() {
 }
 
 void ItemEditorDialog::FillLists() {
-    for (const char* scheme : kSchemes)
+    for (const char* scheme : kListedSchemes)
         SchemeList().Add(scheme);
     for (const char* kind : kKindNames)
         KindList().Add(kind);
@@ -142,8 +98,8 @@ void ItemEditorDialog::ShowEntryForEditing() {
 // selected, so that OK keeps it as it is.
 void ItemEditorDialog::ShowUrl() {
     std::string_view path = FieldText(entry.path);
-    for (int i = 0; i < static_cast<int>(std::size(kSchemes)); ++i) {
-        std::string_view scheme = kSchemes[i];
+    for (int i = 0; i < static_cast<int>(std::size(kListedSchemes)); ++i) {
+        std::string_view scheme = kListedSchemes[i];
         if (path.substr(0, scheme.size()) == scheme) {
             SchemeList().Select(i);
             SetDlgItemTextA(hwnd_, IDC_EDITOR_URL,
@@ -185,7 +141,7 @@ void ItemEditorDialog::MoveSchemeToList() {
     int scheme = ListedSchemeOf(text);
     if (scheme < 0)
         return;
-    size_t schemeLength = std::string_view(kSchemes[scheme]).size();
+    size_t schemeLength = std::string_view(kListedSchemes[scheme]).size();
     DWORD caret = 0;
     edit.Send(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
     SchemeList().Select(scheme);
@@ -245,6 +201,47 @@ void ItemEditorDialog::OnBrowse() {
     SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH, path.c_str());
     if (Item(IDC_EDITOR_NAME).Text().empty())
         SetDlgItemTextA(hwnd_, IDC_EDITOR_NAME, FittingText(fileName, nameEdit.maxBytes).c_str());
+}
+
+bool ItemEditorDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
+    if (msg != WM_DROPFILES)
+        return false;
+    OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    *result = 0;
+    return true;
+}
+
+// The first file dropped fills the path row as Browse would, and the name
+// when it is empty, named as a drop on the settings window names it. A new
+// entry takes the kind of what was dropped (a URL for an Internet shortcut
+// that holds an address); an entry being edited keeps its kind, so a file
+// entry takes the dropped file itself and a URL entry only an address.
+void ItemEditorDialog::OnDropFiles(HDROP drop) {
+    std::vector<std::string> paths = DroppedPaths(drop);
+    DragFinish(drop);
+    if (paths.empty())
+        return;
+    const std::string& path = paths.front();
+    std::string tooLong = "パスまたはURLが長すぎるため使えません:\n" + PathInLines(path);
+    LaunchEntry dropped;
+    if (!EntryForDroppedPath(path, &dropped))
+        return Refuse(tooLong.c_str());
+    bool kindFixed = !KindList().IsEnabled();
+    int kind = kindFixed ? KindList().Selection() : dropped.kind;
+    if (kind == KIND_FILE && dropped.kind != KIND_FILE &&
+        !CopyFitting(dropped.path, sizeof dropped.path, path))
+        return Refuse(tooLong.c_str());
+    if (kind == KIND_GROUP || (kind == KIND_URL && dropped.kind != KIND_URL)) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    if (!kindFixed) {
+        KindList().Select(kind);
+        ApplyKind();
+    }
+    SetDlgItemTextA(hwnd_, kind == KIND_URL ? IDC_EDITOR_URL : IDC_EDITOR_PATH, dropped.path);
+    if (Item(IDC_EDITOR_NAME).Text().empty())
+        SetDlgItemTextA(hwnd_, IDC_EDITOR_NAME, dropped.name);
 }
 
 // The edit's own limit counts characters where the system keeps the text as

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -38,6 +39,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnOK() override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
     // The texts of the editable edits, each with the bytes its field holds,
@@ -53,6 +55,7 @@ private:
     void ShowUrl();
     void ApplyKind();
     void OnBrowse();
+    void OnDropFiles(HDROP drop);
     void KeepWithinLimit(LimitedEdit& edit);
     void MoveSchemeToList();
     bool ComposeUrl();

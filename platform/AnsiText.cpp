@@ -78,3 +78,31 @@ std::string JoinPath(const std::string& directory, std::string_view name) {
     path += name;
     return path;
 }
+
+size_t FileNameStart(std::string_view path) {
+    size_t start = 0;
+    size_t next = 0;
+    while (next < path.size()) {
+        bool doubleByte =
+            IsLeadByte(static_cast<unsigned char>(path[next])) && next + 1 < path.size();
+        if (!doubleByte && (path[next] == '\\' || path[next] == '/'))
+            start = next + 1;
+        next += doubleByte ? 2 : 1;
+    }
+    return start;
+}
+
+std::string_view WithoutExtension(std::string_view name) {
+    size_t dot = std::string_view::npos;
+    size_t next = 0;
+    while (next < name.size()) {
+        bool doubleByte =
+            IsLeadByte(static_cast<unsigned char>(name[next])) && next + 1 < name.size();
+        if (!doubleByte && name[next] == '.')
+            dot = next;
+        next += doubleByte ? 2 : 1;
+    }
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size())
+        return name;
+    return name.substr(0, dot);
+}

@@ -46,3 +46,12 @@ bool EndsWithSeparator(std::string_view path);
 
 // directory, a separator unless it ends in one already, then name.
 std::string JoinPath(const std::string& directory, std::string_view name);
+
+// The offset at which the path's last element starts: just after its last
+// backslash or slash, found character by character (0 when it has none).
+size_t FileNameStart(std::string_view path);
+
+// The name without its extension: up to the last '.', found character by
+// character. A name whose only '.' is its first character (".profile") or
+// its last has no extension and is given back whole.
+std::string_view WithoutExtension(std::string_view name);

@@ -10,6 +10,7 @@
 #include "tray/OwnerDraw.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
+#include "ui/DroppedFiles.h"
 #include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
 #include "ui/ShellIcons.h"
@@ -101,6 +102,7 @@ BOOL SettingsWindow::OnInitDialog() {
     if (store.GetOptions()->opt1 || firstRun)
         Show(SW_SHOW);
     GrayHelpCommands();
+    AcceptDroppedFiles(hwnd_);
     Post(WM_REPORTLOAD);
     return TRUE;
 }
@@ -379,6 +381,10 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return false;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        *result = 0;
+        return true;
     case WM_REPORTLOAD:
         ReportLoadProblem();
         ReportHotkeyProblem();

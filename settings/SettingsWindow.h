@@ -11,6 +11,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "settings/DragTreeCtrl.h"
 #include "store/ItemStore.h"
@@ -128,6 +129,14 @@ private:
     void OnOptions();
     void OnAbout();
     void OnHelpCommand(UINT id);
+
+    // Files dropped onto the window
+    void OnDropFiles(HDROP drop);
+    HTREEITEM GroupItemAt(POINT point);
+    int32_t AddDroppedEntries(const std::vector<std::string>& paths, int32_t parent,
+                              std::vector<std::string>* refused);
+    void SelectRowOfEntry(int32_t id);
+    void ReportRefusedDrops(const std::vector<std::string>& paths);
 
     ListView itemList;
     // A drop in the tree changes the table, so the views are rebuilt.

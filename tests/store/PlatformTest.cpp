@@ -122,6 +122,37 @@ TEST(PlatformTest, LettersFoldByCaseAndWidth) {
     EXPECT_EQ(0x8260u, FoldCase(0x8260, 1252));
 }
 
+// A dropped file's entry is named after the path's last element without its
+// extension. 表, 能 and ソ end in the byte 0x5C, which must not split them.
+TEST(PlatformTest, FileNameAndExtensionAreFoundCharacterByCharacter) {
+    struct Case {
+        std::string path;
+        std::string fileName;
+        std::string withoutExtension;
+    };
+    const Case cases[] = {
+        {"C:\\dir\\report.txt", "report.txt", "report"},
+        {"C:\\\x95\x5c\\\x83\x5c.doc", "\x83\x5c.doc", "\x83\x5c"}, // C:\表\ソ.doc
+        {"C:\\a\x95\x5c", "a\x95\x5c", "a\x95\x5c"},                // C:\a表
+        {"C:\\x/y.tar.gz", "y.tar.gz", "y.tar"},
+        {"C:\\dir\\.profile", ".profile", ".profile"},
+        {"C:\\dir\\name.", "name.", "name."},
+        {"C:\\dir.d\\plain", "plain", "plain"},
+        {"plain", "plain", "plain"},
+        {"C:\\", "", ""},
+        // 0x2E never follows a lead byte in Shift-JIS, but a 0x5C after one
+        // is no separator: 能 (0x94 0x5C) keeps "x" in the name.
+        {"C:\\x\x94\x5c.txt", "x\x94\x5c.txt", "x\x94\x5c"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string_view path = c.path;
+        std::string_view fileName = path.substr(FileNameStart(path));
+        EXPECT_EQ(c.fileName, fileName);
+        EXPECT_EQ(c.withoutExtension, WithoutExtension(fileName));
+    }
+}
+
 TEST(PlatformTest, FullTableReachesTheInstalledPromptFunction) {
     HookedPrompts().clear();
     ItemStore store;
