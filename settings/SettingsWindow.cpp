@@ -64,6 +64,7 @@ SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
 
 SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
     trayImage = LoadTrayIcon(Module(), IDI_BRINDLEWAY);
+    launcherMenu.UseIcons(&icons);
 }
 
 // The window goes first, while everything its destruction uses still exists.

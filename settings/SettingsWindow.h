@@ -20,6 +20,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 #include "ui/Icon.h"
+#include "ui/IconResolver.h"
 #include "ui/ImageList.h"
 #include "ui/Menu.h"
 
@@ -63,6 +64,9 @@ public:
     TreeView GroupTree() const { return groupTree.Tree(); }
     DragTreeCtrl& GroupTreeCtrl() { return groupTree; }
     const ImageListRef& SystemImageList() const { return systemImageList; }
+    // The file icons of the list and the launcher menu, asked of the shell
+    // off the window's thread.
+    IconResolver& Icons() { return icons; }
     bool FirstRun() const { return firstRun; }
     int ProgramIconIndex() const { return programIconIndex; }
     int FolderIconIndex() const { return folderIconIndex; }
@@ -112,6 +116,20 @@ private:
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
     HTREEITEM TreeItemOfEntry(int index, HTREEITEM root);
+    int ListIcon(const WorkingEntry& entry, int row);
+
+    // The item list as a client of the icon resolver: each fill is a
+    // generation, a row's key is its number.
+    class ListIcons : public IconResolver::Client {
+    public:
+        explicit ListIcons(SettingsWindow* window) : window_(window) {}
+        int IconGeneration() const override { return generation; }
+        void ShowIcon(int key, int iconIndex) override;
+        int generation = 0;
+
+    private:
+        SettingsWindow* window_;
+    };
 
     // Commands
     void OnAdd();
@@ -145,6 +163,9 @@ private:
     int myDocumentsIconIndex = -1;
     int myNetworkIconIndex = -1;
     ImageListRef systemImageList;
+    // Before the views and the menu that show its icons, so it outlives them.
+    IconResolver icons;
+    ListIcons listIcons{this};
     // Holds the MenuItemPool of its records and submenus.
     LauncherMenu launcherMenu;
     SystemMenu systemMenu;

@@ -12,6 +12,7 @@
 
 #include "TraySupport.h"
 #include "support/GuiTest.h"
+#include "support/IconWaiting.h"
 #include "tray/LauncherMenu.h"
 #include "ui/SystemCalls.h"
 
@@ -84,6 +85,7 @@ protected:
     void Build(const std::vector<LaunchEntry>& table) {
         asked.clear();
         menu.Rebuild(table, ShellFolderIcon());
+        ASSERT_TRUE(WaitForIcons(menu.Icons()));
     }
 
     TempFolder folder;
@@ -118,7 +120,7 @@ TEST_F(IconLookupTest, AChangedPathIsAskedAndTheOldOneForgotten) {
     EXPECT_EQ(0, TimesAsked(text));
     EXPECT_EQ(0, TimesAsked(document));
     EXPECT_EQ(SmallIconIndex(other.c_str()), TopLevelIcons(menu.Handle())[0]);
-    EXPECT_EQ(4u, menu.Icons().Size()) << "only the paths of the latest build are kept";
+    EXPECT_EQ(4u, menu.Icons().KeptIcons()) << "only the paths of the latest build are kept";
 }
 
 TEST_F(IconLookupTest, AFileWrittenSinceIsAskedAgain) {
