@@ -92,6 +92,13 @@ HTREEITEM SettingsWindow::TreeItemOfEntry(int index, HTREEITEM root) {
 
 void SettingsWindow::FillItemList(HTREEITEM item) {
     ++listIcons.generation;
+    itemList.Send(WM_SETREDRAW, FALSE);
+    FillRows(item);
+    itemList.Send(WM_SETREDRAW, TRUE);
+    InvalidateRect(itemList.Handle(), nullptr, TRUE);
+}
+
+void SettingsWindow::FillRows(HTREEITEM item) {
     itemList.DeleteAll();
     std::optional<int32_t> group = GroupIdOfTreeItem(store, groupTree.Tree(), item);
     if (!group)

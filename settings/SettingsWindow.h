@@ -63,14 +63,28 @@ public:
     ListView ItemList() const { return itemList; }
     TreeView GroupTree() const { return groupTree.Tree(); }
     DragTreeCtrl& GroupTreeCtrl() { return groupTree; }
-    const ImageListRef& SystemImageList() const { return systemImageList; }
+    // The shell's icons are looked up at their first use: these ask for
+    // them.
+    const ImageListRef& SystemImageList() {
+        LoadShellIcons();
+        return systemImageList;
+    }
     // The file icons of the list and the launcher menu, asked of the shell
     // off the window's thread.
     IconResolver& Icons() { return icons; }
     bool FirstRun() const { return firstRun; }
-    int ProgramIconIndex() const { return programIconIndex; }
-    int FolderIconIndex() const { return folderIconIndex; }
-    int OpenFolderIconIndex() const { return openFolderIconIndex; }
+    int ProgramIconIndex() {
+        LoadShellIcons();
+        return programIconIndex;
+    }
+    int FolderIconIndex() {
+        LoadShellIcons();
+        return folderIconIndex;
+    }
+    int OpenFolderIconIndex() {
+        LoadShellIcons();
+        return openFolderIconIndex;
+    }
 
 protected:
     bool HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -95,6 +109,7 @@ private:
     void PlaceWindow();
     void LoadShellIcons();
     void SetUpViews();
+    bool SystemMenuShowsShellFolders();
     void GrayHelpCommands();
     void SetWindowIcons(UINT dpi);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
@@ -116,6 +131,7 @@ private:
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
     HTREEITEM TreeItemOfEntry(int index, HTREEITEM root);
+    void FillRows(HTREEITEM item);
     int ListIcon(const WorkingEntry& entry, int row);
 
     // The item list as a client of the icon resolver: each fill is a
@@ -163,6 +179,7 @@ private:
     int myDocumentsIconIndex = -1;
     int myNetworkIconIndex = -1;
     ImageListRef systemImageList;
+    bool shellIconsLoaded = false;
     // Before the views and the menu that show its icons, so it outlives them.
     IconResolver icons;
     ListIcons listIcons{this};

@@ -255,6 +255,55 @@ TEST_F(GroupViewsTest, ARowsIconFillsInWhenTheShellAnswers) {
     EXPECT_EQ(List().NextItem(-1, LVNI_SELECTED), 1);
 }
 
+// What the list shows on screen: its client area, read back from its window
+// once it has painted.
+std::vector<DWORD> ListPixels(HWND list) {
+    UpdateWindow(list);
+    RECT client{};
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HDC screen = GetDC(list);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    ReleaseDC(list, screen);
+    GdiFlush();
+    const DWORD* first = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(first, first + client.right * client.bottom);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// The list is filled with its drawing held back and drawn once it is full:
+// choosing another group in the tree shows that group's rows on screen.
+TEST_F(GroupViewsTest, ChoosingAGroupDrawsItsRowsOnScreen) {
+    OpenShown({
+        {"A", KIND_GROUP, kParentTopLevel},
+        {"in A", KIND_URL, 0, "http://a.example.org/"},
+        {"top", KIND_URL, kParentTopLevel, "http://top.example.org/"},
+    });
+    PumpMessages();
+    std::vector<DWORD> root = ListPixels(List().Handle());
+    SelectGroup("A");
+    PumpMessages();
+    ASSERT_EQ(Rows(), (RowList{"in A|http://a.example.org/"}));
+    std::vector<DWORD> group = ListPixels(List().Handle());
+    EXPECT_NE(root, group);
+    // Back at the root, the root's rows are drawn as before.
+    SelectGroup(kRoot);
+    PumpMessages();
+    EXPECT_EQ(root, ListPixels(List().Handle()));
+}
+
 // The icon index of the tray menu item at the position.
 int MenuItemIcon(HMENU menu, int position) {
     MENUITEMINFOA info{};
