@@ -343,8 +343,8 @@ TEST_F(OwnerDrawWindowTest, AFileIconIsDrawnOnceTheShellHasAnswered) {
 }
 
 // Records the icon of every launcher item the window draws while a menu is
-// open; lets the shell answer once the menu is idle on screen, and closes
-// the menu when an item has been drawn with an icon (or after a long while).
+// open; lets the shell answer once the menu has been drawn, and closes the
+// menu when an item has been drawn with an icon (or after a long while).
 class OpenMenuDraws {
 public:
     OpenMenuDraws(HWND window, ShellGate* gate) : window_(window), gate_(gate) {
@@ -379,6 +379,9 @@ private:
     }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         OpenMenuDraws& self = *active_;
+        // Drawn once: the menu is on screen, the answer may come.
+        if (!self.drawnIcons.empty())
+            self.gate_->Open();
         bool iconDrawn = !self.drawnIcons.empty() && self.drawnIcons.back() != -1;
         if (iconDrawn || ++self.ticks_ > 1200)
             EndMenu();
