@@ -91,6 +91,14 @@ HTREEITEM SettingsWindow::TreeItemOfEntry(int index, HTREEITEM root) {
 }
 
 void SettingsWindow::FillItemList(HTREEITEM item) {
+    ++listIcons.generation;
+    itemList.Send(WM_SETREDRAW, FALSE);
+    FillRows(item);
+    itemList.Send(WM_SETREDRAW, TRUE);
+    InvalidateRect(itemList.Handle(), nullptr, TRUE);
+}
+
+void SettingsWindow::FillRows(HTREEITEM item) {
     itemList.DeleteAll();
     std::optional<int32_t> group = GroupIdOfTreeItem(store, groupTree.Tree(), item);
     if (!group)
@@ -100,15 +108,26 @@ void SettingsWindow::FillItemList(HTREEITEM item) {
         const WorkingEntry* entry = store.GetData(i);
         if (!IsListedIn(*entry, *group, listGroups))
             continue;
-        std::string path = FieldString(entry->path);
-        int image = entry->kind == KIND_FILE
-                        ? FileIconIndex(ExpandEntryPath(path.c_str(), store.Directory()).c_str())
-                    : entry->kind == KIND_URL ? UrlIconIndex()
-                                              : folderIconIndex;
-        int row = itemList.InsertItem(itemList.Count(), FieldString(entry->name).c_str(),
-                                      ListImage(image));
-        itemList.SetItemText(row, 1, entry->kind == KIND_GROUP ? kGroupLocation : path.c_str());
+        int row = itemList.Count();
+        itemList.InsertItem(row, FieldString(entry->name).c_str(),
+                            ListImage(ListIcon(*entry, row)));
+        itemList.SetItemText(
+            row, 1, entry->kind == KIND_GROUP ? kGroupLocation : FieldString(entry->path).c_str());
     }
+}
+
+// A file shows the icon kept for it, or none until the shell has answered.
+int SettingsWindow::ListIcon(const WorkingEntry& entry, int row) {
+    if (entry.kind == KIND_FILE)
+        return icons.FileIcon(ExpandEntryPath(entry.path, store.Directory()), &listIcons,
+                              listIcons.generation, row);
+    if (entry.kind == KIND_URL)
+        return UrlIconIndex();
+    return folderIconIndex;
+}
+
+void SettingsWindow::ListIcons::ShowIcon(int key, int iconIndex) {
+    window_->itemList.SetItemImage(key, ListImage(iconIndex));
 }
 
 int SettingsWindow::GetCurrentGroupId() {

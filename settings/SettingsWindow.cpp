@@ -66,6 +66,7 @@ SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
 
 SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
     trayImage = LoadTrayIcon(Module(), IDI_BRINDLEWAY);
+    launcherMenu.UseIcons(&icons);
 }
 
 // The window goes first, while everything its destruction uses still exists.
@@ -92,7 +93,6 @@ BOOL SettingsWindow::OnInitDialog() {
     firstRun = store.ReadOptions() == 0;
     groupTree.SetItemStore(&store);
     PlaceWindow();
-    LoadShellIcons();
     SetUpViews();
     RebuildSystemMenu();
     RebuildLauncherMenu();
@@ -134,9 +134,23 @@ void SettingsWindow::PlaceWindow() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The shell's small system image list is borrowed for the whole run.
+bool SettingsWindow::SystemMenuShowsShellFolders() {
+    const Options& options = *store.GetOptions();
+    return options.opt6 || options.opt7 || options.opt8;
+}
+
+// The shell's small system image list is borrowed for the whole run. It
+// and the icons take time and memory at start (some 4 MB under Wine), so
+// they are loaded once, by the first view, menu or command that shows or
+// opens what they give: a start with no entries, a hidden window and no
+// shell folders in the system menu needs none of them.
 void SettingsWindow::LoadShellIcons() {
+    if (shellIconsLoaded)
+        return;
+    shellIconsLoaded = true;
     systemImageList.Attach(SmallSystemImageList());
+    groupTree.Tree().SetImageList(systemImageList.Handle(), TVSIL_NORMAL);
+    itemList.SetImageList(systemImageList.Handle(), LVSIL_SMALL);
 
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
@@ -157,8 +171,6 @@ void SettingsWindow::SetUpViews() {
     // list is the shell's and must outlive it.
     SetWindowLongPtrA(itemList.Handle(), GWL_STYLE,
                       GetWindowLongPtrA(itemList.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
-    groupTree.Tree().SetImageList(systemImageList.Handle(), TVSIL_NORMAL);
-    itemList.SetImageList(systemImageList.Handle(), LVSIL_SMALL);
     itemList.InsertColumn(0, "名前", LVCFMT_LEFT, ScaleForDpi(100, windowDpi));
     itemList.InsertColumn(1, "場所", LVCFMT_LEFT, ScaleForDpi(250, windowDpi));
     itemList.SetExtendedStyle(itemList.ExtendedStyle() | LVS_EX_FULLROWSELECT);
@@ -405,6 +417,7 @@ bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) 
 bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     if (draw->CtlType != ODT_MENU)
         return false;
+    LoadShellIcons();
     DrawMenuItem(draw, systemImageList);
     *result = TRUE;
     return true;
@@ -421,6 +434,7 @@ void SettingsWindow::OnVisibilityChange(bool visible) {
     if (!hiddenSinceReload)
         return;
     hiddenSinceReload = false;
+    LoadShellIcons();
     store.RestoreData();
     RebuildTree();
 }

@@ -23,6 +23,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 #include "ui/Icon.h"
+#include "ui/IconResolver.h"
 #include "ui/ImageList.h"
 #include "ui/Menu.h"
 
@@ -65,11 +66,28 @@ public:
     ListView ItemList() const { return itemList; }
     TreeView GroupTree() const { return groupTree.Tree(); }
     DragTreeCtrl& GroupTreeCtrl() { return groupTree; }
-    const ImageListRef& SystemImageList() const { return systemImageList; }
+    // The shell's icons are looked up at their first use: these ask for
+    // them.
+    const ImageListRef& SystemImageList() {
+        LoadShellIcons();
+        return systemImageList;
+    }
+    // The file icons of the list and the launcher menu, asked of the shell
+    // off the window's thread.
+    IconResolver& Icons() { return icons; }
     bool FirstRun() const { return firstRun; }
-    int ProgramIconIndex() const { return programIconIndex; }
-    int FolderIconIndex() const { return folderIconIndex; }
-    int OpenFolderIconIndex() const { return openFolderIconIndex; }
+    int ProgramIconIndex() {
+        LoadShellIcons();
+        return programIconIndex;
+    }
+    int FolderIconIndex() {
+        LoadShellIcons();
+        return folderIconIndex;
+    }
+    int OpenFolderIconIndex() {
+        LoadShellIcons();
+        return openFolderIconIndex;
+    }
     const LauncherHotkey& Hotkey() const { return launcherHotkey; }
 
 protected:
@@ -97,6 +115,7 @@ private:
     void PlaceWindow();
     void LoadShellIcons();
     void SetUpViews();
+    bool SystemMenuShowsShellFolders();
     void GrayHelpCommands();
     void SetWindowIcons(UINT dpi);
     void OnDpiChanged(UINT dpi, const RECT* suggested);
@@ -118,6 +137,21 @@ private:
     void OnListItemChanged(const NMLISTVIEW* info);
     void InsertGroupItems(HTREEITEM root);
     HTREEITEM TreeItemOfEntry(int index, HTREEITEM root);
+    void FillRows(HTREEITEM item);
+    int ListIcon(const WorkingEntry& entry, int row);
+
+    // The item list as a client of the icon resolver: each fill is a
+    // generation, a row's key is its number.
+    class ListIcons : public IconResolver::Client {
+    public:
+        explicit ListIcons(SettingsWindow* window) : window_(window) {}
+        int IconGeneration() const override { return generation; }
+        void ShowIcon(int key, int iconIndex) override;
+        int generation = 0;
+
+    private:
+        SettingsWindow* window_;
+    };
 
     // Commands
     void OnAdd();
@@ -159,6 +193,10 @@ private:
     int myDocumentsIconIndex = -1;
     int myNetworkIconIndex = -1;
     ImageListRef systemImageList;
+    bool shellIconsLoaded = false;
+    // Before the views and the menu that show its icons, so it outlives them.
+    IconResolver icons;
+    ListIcons listIcons{this};
     // Holds the MenuItemPool of its records and submenus.
     LauncherMenu launcherMenu;
     MenuTypeAhead launcherTypeAhead;

@@ -14,11 +14,14 @@ std::span<const LaunchEntry> SettingsWindow::CommittedTable() {
 }
 
 void SettingsWindow::RebuildLauncherMenu() {
+    if (store.GetCommittedNum() > 0)
+        LoadShellIcons();
     launcherMenu.SetProgramFolder(store.Directory());
     launcherMenu.Rebuild(CommittedTable(), folderIconIndex);
 }
 
 void SettingsWindow::AppendGroupEntries(HMENU menu, int startIndex, int parentId) {
+    LoadShellIcons();
     launcherMenu.SetProgramFolder(store.Directory());
     launcherMenu.AppendGroupEntries(menu, CommittedTable(), startIndex, parentId, folderIconIndex);
 }
@@ -28,6 +31,8 @@ void SettingsWindow::FreeLauncherMenu() {
 }
 
 void SettingsWindow::RebuildSystemMenu() {
+    if (SystemMenuShowsShellFolders())
+        LoadShellIcons();
     systemMenu.Rebuild(*store.GetOptions(),
                        {myComputerIconIndex, myDocumentsIconIndex, myNetworkIconIndex});
 }
@@ -109,12 +114,15 @@ bool SettingsWindow::OnTrayCommand(UINT id) {
         CallHtmlHelp(nullptr, Application::Instance().HelpFilePath().c_str(), HH_DISPLAY_TOPIC, 0);
         return true;
     case ID_TRAY_MY_COMPUTER:
+        LoadShellIcons();
         OpenShellFolder(myComputerPidl);
         return true;
     case ID_TRAY_MY_DOCUMENTS:
+        LoadShellIcons();
         OpenShellFolder(myDocumentsPidl);
         return true;
     case ID_TRAY_MY_NETWORK:
+        LoadShellIcons();
         OpenShellFolder(myNetworkPidl);
         return true;
     default:

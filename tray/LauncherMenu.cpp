@@ -12,14 +12,43 @@ UINT LaunchCommand(const LaunchEntry& entry) {
     return LaunchCommandBase + static_cast<UINT>(entry.id);
 }
 
+// A menu that is open shows the icons that have come since it was drawn.
+BOOL CALLBACK RepaintOpenMenu(HWND hwnd, LPARAM) {
+    char name[16] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (lstrcmpA(name, "#32768") == 0 && IsWindowVisible(hwnd))
+        InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
 } // namespace
+
+LauncherMenu::~LauncherMenu() {
+    icons->Forget(this);
+}
+
+void LauncherMenu::UseIcons(IconResolver* resolver) {
+    IconResolver* chosen = resolver ? resolver : &ownIcons;
+    if (chosen == icons)
+        return;
+    icons->Forget(this);
+    icons = chosen;
+}
+
+void LauncherMenu::ShowIcon(int key, int iconIndex) {
+    MenuItemData* data = pool.ItemDataAt(key);
+    if (!data || data->iconIndex == iconIndex)
+        return;
+    data->iconIndex = iconIndex;
+    EnumThreadWindows(GetCurrentThreadId(), RepaintOpenMenu, 0);
+}
 
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
     menu.Attach(System().createPopupMenu());
     urlIconIndex = kUnknownIcon;
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
-    icons.DropUnused();
+    icons->DropUnused();
 }
 
 // Every URL shows the internet-shortcut icon, whatever its scheme.
@@ -50,7 +79,8 @@ void LauncherMenu::AppendGroupEntries(HMENU target, std::span<const LaunchEntry>
         }
         // A file the shell cannot resolve shows the icon of its type.
         data->iconIndex = entry.kind == KIND_FILE
-                              ? icons.PathIcon(ExpandEntryPath(entry.path, programFolder).c_str())
+                              ? icons->FileIcon(ExpandEntryPath(entry.path, programFolder), this,
+                                                generation, pool.ItemDataCount() - 1)
                               : UrlIconIndex();
         AppendMenuA(target, MF_OWNERDRAW, LaunchCommand(entry),
                     reinterpret_cast<const char*>(data));
@@ -81,6 +111,7 @@ void LauncherMenu::AppendGroup(HMENU target, std::span<const LaunchEntry> table,
 // there is no menu: a build whose menu could not be made still filled it,
 // and what it holds would be missing from every later build.
 void LauncherMenu::Free() {
+    ++generation;
     pool.Clear();
     menu.Destroy();
 }

@@ -11,18 +11,24 @@
 
 #include "store/LaunchEntry.h"
 #include "tray/MenuItemPool.h"
+#include "ui/IconResolver.h"
 #include "ui/Menu.h"
-#include "ui/ShellIcons.h"
 
 // Launcher menu commands are this plus the entry's id.
 constexpr UINT LaunchCommandBase = 0x8200;
 
-class LauncherMenu {
+class LauncherMenu : private IconResolver::Client {
 public:
+    LauncherMenu() = default;
+    ~LauncherMenu();
+    LauncherMenu(const LauncherMenu&) = delete;
+    LauncherMenu& operator=(const LauncherMenu&) = delete;
+
     // Frees the previous menu, then builds a new one from the table, which
-    // is in tree order. Groups show the folder icon given. The icons of
-    // files that the previous builds showed are reused while the files are
-    // unchanged; the URL icon is asked once per build.
+    // is in tree order. Groups show the folder icon given. A file shows the
+    // icon the resolver kept for it, or none until the shell has answered;
+    // the answer then fills in the item, in an open menu too. The URL icon
+    // is asked once per build.
     void Rebuild(std::span<const LaunchEntry> table, int folderIconIndex);
     // Appends to the menu the entries of the table whose parent is the id
     // given, searching from the start index on; a group's entries go into a
@@ -39,15 +45,23 @@ public:
     HMENU Handle() const { return menu.Handle(); }
     explicit operator bool() const { return static_cast<bool>(menu); }
     const MenuItemPool& Pool() const { return pool; }
-    const SmallIconCache& Icons() const { return icons; }
+    // The resolver of file icons, shared with other views of the entries;
+    // by default the menu's own. It must outlive the menu.
+    void UseIcons(IconResolver* resolver);
+    IconResolver& Icons() { return *icons; }
 
 private:
+    int IconGeneration() const override { return generation; }
+    void ShowIcon(int key, int iconIndex) override;
     void AppendGroup(HMENU menu, std::span<const LaunchEntry> table, int index, MenuItemData* data,
                      int folderIconIndex);
     int UrlIconIndex();
 
-    // Kept across builds: the shell is slow to answer.
-    SmallIconCache icons;
+    IconResolver ownIcons;
+    IconResolver* icons = &ownIcons;
+    // Counts the builds: an icon's answer reaches only the build that
+    // asked. The key of an item is its record's place in the pool.
+    int generation = 0;
     // The internet-shortcut icon every URL shows; kUnknownIcon until asked
     // in the current build.
     static constexpr int kUnknownIcon = -2;

@@ -34,6 +34,10 @@ public:
     void Clear();
 
     int ItemDataCount() const { return itemCount_; }
+    // The record made at that place in the order of making, or null.
+    MenuItemData* ItemDataAt(int index) const {
+        return index >= 0 && index < itemCount_ ? items_[index].get() : nullptr;
+    }
     int SubmenuCount() const { return submenuCount_; }
 
 private:

@@ -97,6 +97,13 @@ public:
     }
     std::string ItemText(int index, int subItem) const;
     int ItemImage(int index) const;
+    bool SetItemImage(int index, int image) const {
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = index;
+        item.iImage = image;
+        return Send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+    }
     bool SetItemState(int index, UINT state, UINT mask) const {
         LVITEMA item{};
         item.stateMask = mask;

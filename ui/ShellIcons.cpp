@@ -38,34 +38,25 @@ int UrlIconIndex() {
     return SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
 }
 
-namespace {
-
-bool SameFile(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
     return a.dwFileAttributes == b.dwFileAttributes && a.nFileSizeLow == b.nFileSizeLow &&
            a.nFileSizeHigh == b.nFileSizeHigh &&
            CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
 
-} // namespace
-
-int SmallIconCache::PathIcon(const char* path) {
-    WIN32_FILE_ATTRIBUTE_DATA file{};
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &file)) {
-        entries_.erase(path);
-        return FileIconIndex(path);
-    }
+const SmallIconCache::Entry* SmallIconCache::Use(const std::string& path) {
     auto found = entries_.find(path);
-    if (found != entries_.end() && SameFile(found->second.file, file)) {
-        found->second.used = true;
-        return found->second.index;
-    }
-    int index = FileIconIndex(path);
-    if (index < 0) {
-        entries_.erase(path);
-        return index;
-    }
-    entries_[path] = Entry{file, index, true};
-    return index;
+    if (found == entries_.end())
+        return nullptr;
+    found->second.used = true;
+    return &found->second;
+}
+
+// A path counts as used when it is asked for, not when its answer comes:
+// the answer to a build's question comes after that build's DropUnused.
+void SmallIconCache::Store(const std::string& path, const WIN32_FILE_ATTRIBUTE_DATA& file,
+                           int index) {
+    entries_[path] = Entry{file, index, false};
 }
 
 void SmallIconCache::DropUnused() {

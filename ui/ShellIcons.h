@@ -27,27 +27,31 @@ int FileIconIndex(const char* path);
 // when the shell has none.
 int UrlIconIndex();
 
-// The small icons of paths in the file system, each asked of the shell once
-// and reused while the file at the path stays as it was (the same
-// attributes, size and time of last change). The shell takes milliseconds
-// per path, so a menu of many entries is rebuilt without asking again for
-// the paths it already showed. A path the shell cannot resolve (a missing
-// file) is asked again each time: the file may have come since.
+// The small icons of paths in the file system, as the shell last gave them,
+// with the state of the file at that moment (attributes, size and time of
+// last change), so that a changed file is asked again. Kept on the window's
+// thread only; the icon resolver fills it from the shell's answers.
 class SmallIconCache {
 public:
-    // SmallIconIndex(path), from the cache when the file has not changed.
-    int PathIcon(const char* path);
-    // Forgets the paths not asked for since the last call, so the cache
-    // holds only what the latest build showed.
-    void DropUnused();
-
-    size_t Size() const { return entries_.size(); }
-
-private:
     struct Entry {
         WIN32_FILE_ATTRIBUTE_DATA file;
         int index;
         bool used;
     };
+
+    // The entry of the path, marked as used; null when none is kept.
+    const Entry* Use(const std::string& path);
+    void Store(const std::string& path, const WIN32_FILE_ATTRIBUTE_DATA& file, int index);
+    void Forget(const std::string& path) { entries_.erase(path); }
+    // Forgets the paths not used since the last call, so the cache holds
+    // only what the latest build showed.
+    void DropUnused();
+
+    size_t Size() const { return entries_.size(); }
+
+private:
     std::unordered_map<std::string, Entry> entries_;
 };
+
+// Whether the two states are of the same file, unchanged.
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b);

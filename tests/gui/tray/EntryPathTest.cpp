@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/IconWaiting.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/LauncherMenu.h"
 #include "ui/EntryPath.h"
@@ -174,6 +175,7 @@ TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
 // for the folder it resolves to.
 TEST_F(PortablePathTest, MenuItemsShowTheIconsOfWhereTheirPathsLead) {
     Open();
+    ASSERT_TRUE(WaitForIcons(window->Icons()));
     HMENU menu = window->LauncherMenuHandle();
     ASSERT_EQ(5, GetMenuItemCount(menu));
     int toolIcon = SmallIconIndex(folder.File("tools\\tool.exe").c_str());

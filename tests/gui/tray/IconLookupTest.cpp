@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "TraySupport.h"
+#include "resource.h"
 #include "support/GuiTest.h"
+#include "support/IconWaiting.h"
+#include "support/SettingsWindowFixture.h"
 #include "tray/LauncherMenu.h"
 #include "ui/SystemCalls.h"
 
@@ -84,6 +87,7 @@ protected:
     void Build(const std::vector<LaunchEntry>& table) {
         asked.clear();
         menu.Rebuild(table, ShellFolderIcon());
+        ASSERT_TRUE(WaitForIcons(menu.Icons()));
     }
 
     TempFolder folder;
@@ -118,7 +122,7 @@ TEST_F(IconLookupTest, AChangedPathIsAskedAndTheOldOneForgotten) {
     EXPECT_EQ(0, TimesAsked(text));
     EXPECT_EQ(0, TimesAsked(document));
     EXPECT_EQ(SmallIconIndex(other.c_str()), TopLevelIcons(menu.Handle())[0]);
-    EXPECT_EQ(4u, menu.Icons().Size()) << "only the paths of the latest build are kept";
+    EXPECT_EQ(4u, menu.Icons().KeptIcons()) << "only the paths of the latest build are kept";
 }
 
 TEST_F(IconLookupTest, AFileWrittenSinceIsAskedAgain) {
@@ -149,6 +153,69 @@ TEST_F(IconLookupTest, AMissingFileShowsItsTypeIconAndIsAskedAtEveryBuild) {
     Build(table);
     EXPECT_EQ(1, TimesAsked(missing));
     EXPECT_NE(-1, TopLevelIcons(menu.Handle())[0]);
+}
+
+// The shell's image list and icons cost time and some megabytes at start;
+// a start that shows none of them asks the shell nothing. The first view
+// that shows them (here the window, shown from the tray) loads them.
+class ShellIconsAtStartTest : public SettingsWindowTest {
+protected:
+    void SetUp() override {
+        saved = System().getFileInfo;
+        System().getFileInfo = RecordingGetFileInfo;
+        askedPaths = &asked;
+    }
+    void TearDown() override {
+        askedPaths = nullptr;
+        System().getFileInfo = saved;
+        SettingsWindowTest::TearDown();
+    }
+    std::vector<std::string> asked;
+    decltype(SystemCalls::getFileInfo) saved = nullptr;
+};
+
+TEST_F(ShellIconsAtStartTest, AStartWithNothingToShowAsksTheShellNothing) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    EXPECT_TRUE(asked.empty());
+
+    Command(ID_TRAY_SETTINGS);
+    ASSERT_TRUE(w.IsVisible());
+    EXPECT_FALSE(asked.empty());
+    TreeView tree = w.GroupTree();
+    TVITEMA root{};
+    root.mask = TVIF_IMAGE | TVIF_HANDLE;
+    root.hItem = tree.Root();
+    tree.Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&root));
+    EXPECT_NE(-1, w.ProgramIconIndex());
+    EXPECT_EQ(w.ProgramIconIndex(), root.iImage);
+    EXPECT_EQ(w.SystemImageList().Handle(),
+              reinterpret_cast<HIMAGELIST>(tree.Send(TVM_GETIMAGELIST, TVSIL_NORMAL)));
+}
+
+// Entries, or shell folders in the system menu, are shown from the start:
+// their icons are there at once.
+TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
+    Options withFolders{};
+    withFolders.opt7 = 1;
+    WriteOptions(withFolders);
+    Open();
+    // The three shell folders come together.
+    EXPECT_EQ(3, std::count(asked.begin(), asked.end(), "(item list)"));
+    window.reset();
+
+    asked.clear();
+    WriteDataFile(folder.Path(), {{"group", KIND_GROUP, kParentTopLevel}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    EXPECT_FALSE(asked.empty());
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    ASSERT_TRUE(GetMenuItemInfoA(w.LauncherMenuHandle(), 0, TRUE, &info));
+    int folderIcon = reinterpret_cast<const MenuItemData*>(info.dwItemData)->iconIndex;
+    EXPECT_NE(-1, folderIcon);
+    EXPECT_EQ(ShellFolderIcon(), folderIcon);
 }
 
 } // namespace

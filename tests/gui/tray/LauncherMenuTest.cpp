@@ -9,6 +9,7 @@
 
 #include "TraySupport.h"
 #include "resource.h"
+#include "support/IconWaiting.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/LauncherMenu.h"
 #include "tray/SystemMenu.h"
@@ -153,6 +154,7 @@ TEST(LauncherMenuComponentTest, ItemsCarryTheirIcons) {
     const int folderIcon = 7;
     LauncherMenu menu;
     menu.Rebuild(table, folderIcon);
+    ASSERT_TRUE(WaitForIcons(menu.Icons()));
     HMENU handle = menu.Handle();
     ASSERT_EQ(3, GetMenuItemCount(handle));
     EXPECT_EQ(folderIcon, DataOf(ItemInfo(handle, 0))->iconIndex);
@@ -256,6 +258,7 @@ TEST_F(LauncherMenuTest, ItemsCarryTheirIcons) {
                                   {"U2", KIND_URL, -1, "https://example.org/"}});
     WriteOptions();
     SettingsWindow& w = Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     HMENU menu = w.LauncherMenuHandle();
     ASSERT_EQ(3, GetMenuItemCount(menu));
     EXPECT_EQ(w.FolderIconIndex(), DataOf(ItemInfo(menu, 0))->iconIndex);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TraySupport.h"
+#include "support/IconWaiting.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/OwnerDraw.h"
 #include "ui/Gdi.h"
@@ -300,6 +301,118 @@ TEST_F(OwnerDrawWindowTest, MenuItemsAreMeasuredAndDrawnForTheWindow) {
     other.itemWidth = 7;
     SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&other));
     EXPECT_EQ(7u, other.itemWidth);
+}
+
+const MenuItemData* FirstItemData(HMENU menu) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    if (!GetMenuItemInfoA(menu, 0, TRUE, &info))
+        return nullptr;
+    return reinterpret_cast<const MenuItemData*>(info.dwItemData);
+}
+
+// The launcher menu is built before the shell has answered for an entry's
+// file: its item is drawn without an icon, and with the file's own icon once
+// the answer has come.
+TEST_F(OwnerDrawWindowTest, AFileIconIsDrawnOnceTheShellHasAnswered) {
+    TempFolder files;
+    // A folder: its own icon is not the icon of its type.
+    std::string path = files.Path();
+    WriteDataFile(folder.Path(), {{"slow", KIND_FILE, kParentTopLevel, path.c_str()}});
+    WriteOptions();
+    ShellGate gate(path);
+    SettingsWindow& w = Open();
+    const MenuItemData* data = FirstItemData(w.LauncherMenuHandle());
+    ASSERT_NE(nullptr, data);
+    RECT item{0, 0, 160, 22};
+    COLORREF background = GetSysColor(COLOR_MENU);
+    auto drawnWithoutIcon = [&] {
+        Canvas canvas(160, 22);
+        DRAWITEMSTRUCT draw = DrawRequest(canvas, data, 0, item, ODA_DRAWENTIRE);
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        return canvas.All({0, 0, 20, 22}, background);
+    };
+    EXPECT_EQ(-1, data->iconIndex);
+    EXPECT_TRUE(drawnWithoutIcon());
+
+    gate.Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    EXPECT_EQ(SmallIconIndex(path.c_str()), data->iconIndex);
+    EXPECT_FALSE(drawnWithoutIcon());
+}
+
+// Records the icon of every launcher item the window draws while a menu is
+// open; lets the shell answer once the menu has been drawn, and closes the
+// menu when an item has been drawn with an icon (or after a long while).
+class OpenMenuDraws {
+public:
+    OpenMenuDraws(HWND window, ShellGate* gate) : window_(window), gate_(gate) {
+        active_ = this;
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+        timer_ = SetTimer(nullptr, 0, 50, Tick);
+    }
+    ~OpenMenuDraws() {
+        KillTimer(nullptr, timer_);
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+        active_ = nullptr;
+    }
+    OpenMenuDraws(const OpenMenuDraws&) = delete;
+    OpenMenuDraws& operator=(const OpenMenuDraws&) = delete;
+
+    std::vector<int> drawnIcons;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        OpenMenuDraws& self = *active_;
+        LRESULT result = CallWindowProcA(self.previous_, hwnd, msg, wParam, lParam);
+        if (msg == WM_DRAWITEM) {
+            auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (draw->CtlType == ODT_MENU && draw->itemData)
+                self.drawnIcons.push_back(
+                    reinterpret_cast<const MenuItemData*>(draw->itemData)->iconIndex);
+        }
+        if (msg == WM_ENTERIDLE && wParam == MSGF_MENU && !self.drawnIcons.empty())
+            self.gate_->Open();
+        return result;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        OpenMenuDraws& self = *active_;
+        // Drawn once: the menu is on screen, the answer may come.
+        if (!self.drawnIcons.empty())
+            self.gate_->Open();
+        bool iconDrawn = !self.drawnIcons.empty() && self.drawnIcons.back() != -1;
+        if (iconDrawn || ++self.ticks_ > 1200)
+            EndMenu();
+    }
+
+    static inline OpenMenuDraws* active_ = nullptr;
+    HWND window_;
+    ShellGate* gate_;
+    WNDPROC previous_ = nullptr;
+    UINT_PTR timer_ = 0;
+    int ticks_ = 0;
+};
+
+// On the user's road: the menu is open when the shell's answer comes; the
+// item is drawn again, with its icon, without the menu being closed.
+TEST_F(OwnerDrawWindowTest, AnOpenMenuShowsTheIconWhenItComes) {
+    TempFolder files;
+    std::string path = files.Path();
+    WriteDataFile(folder.Path(), {{"slow", KIND_FILE, kParentTopLevel, path.c_str()}});
+    WriteOptions();
+    ShellGate gate(path);
+    SettingsWindow& w = Open();
+    {
+        OpenMenuDraws draws(Handle(), &gate);
+        w.TrackLauncherMenu(100, 100);
+        ASSERT_FALSE(draws.drawnIcons.empty());
+        EXPECT_EQ(-1, draws.drawnIcons.front());
+        gate.Open();
+        ASSERT_TRUE(WaitForIcons(w.Icons()));
+        EXPECT_EQ(SmallIconIndex(path.c_str()), draws.drawnIcons.back());
+    }
 }
 
 } // namespace

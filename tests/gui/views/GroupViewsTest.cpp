@@ -8,6 +8,7 @@
 
 #include "support/DialogDriving.h"
 #include "support/EditingTestSupport.h"
+#include "support/IconWaiting.h"
 #include "support/RealInput.h"
 
 namespace {
@@ -197,7 +198,8 @@ TEST_F(GroupViewsTest, AGroupWhoseParentIsMissingIsLeftOutWithItsSubgroups) {
 // (here a folder, whose icon no plain file has) and the text as written.
 TEST_F(GroupViewsTest, RowsOfRelativePathsShowTheIconOfWhereTheyLead) {
     ASSERT_TRUE(CreateDirectoryA(folder.File("携帯ツール").c_str(), nullptr));
-    OpenShown({{"tools", KIND_FILE, kParentTopLevel, ".\\携帯ツール"}});
+    SettingsWindow& w = OpenShown({{"tools", KIND_FILE, kParentTopLevel, ".\\携帯ツール"}});
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     ASSERT_EQ(List().Count(), 1);
     int folderIcon = ShellIcon(folder.File("携帯ツール").c_str(), 0, 0);
     EXPECT_GE(folderIcon, 0);
@@ -216,6 +218,7 @@ TEST_F(GroupViewsTest, RowsShowShellIconsFolderIconsAndGroupLocation) {
         {"site", KIND_URL, kParentTopLevel, "http://example.org/"},
         {"group", KIND_GROUP, kParentTopLevel},
     });
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     ASSERT_EQ(List().Count(), 4);
     EXPECT_EQ(List().ItemImage(0), ShellIcon(program, 0, 0));
     // A missing file shows the icon of a plain file of its type.
@@ -226,6 +229,79 @@ TEST_F(GroupViewsTest, RowsShowShellIconsFolderIconsAndGroupLocation) {
     EXPECT_EQ(List().ItemImage(3), w.FolderIconIndex());
     EXPECT_EQ(List().ItemText(1, 1), missing);
     EXPECT_EQ(List().ItemText(3, 1), "Group");
+}
+
+// The list is filled before the shell has answered for a file: the row
+// shows no image, then the file's own icon once the answer has come, in
+// place, without the list being refilled.
+TEST_F(GroupViewsTest, ARowsIconFillsInWhenTheShellAnswers) {
+    TempFolder files;
+    // A folder: its own icon is not the icon of its type.
+    std::string path = files.Path();
+    ShellGate gate(path);
+    SettingsWindow& w = OpenShown({
+        {"slow", KIND_FILE, kParentTopLevel, path.c_str()},
+        {"site", KIND_URL, kParentTopLevel, "http://example.org/"},
+    });
+    ASSERT_EQ(List().Count(), 2);
+    EXPECT_EQ(List().ItemImage(0), I_IMAGENONE);
+    List().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+
+    gate.Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    EXPECT_EQ(List().ItemImage(0), ShellIcon(path.c_str(), 0, 0));
+    EXPECT_EQ(List().ItemText(0, 0), "slow");
+    // Filled in place: the selection the user made stays.
+    EXPECT_EQ(List().NextItem(-1, LVNI_SELECTED), 1);
+}
+
+// What the list shows on screen: its client area, read back from its window
+// once it has painted.
+std::vector<DWORD> ListPixels(HWND list) {
+    UpdateWindow(list);
+    RECT client{};
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HDC screen = GetDC(list);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    ReleaseDC(list, screen);
+    GdiFlush();
+    const DWORD* first = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(first, first + client.right * client.bottom);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// The list is filled with its drawing held back and drawn once it is full:
+// choosing another group in the tree shows that group's rows on screen.
+TEST_F(GroupViewsTest, ChoosingAGroupDrawsItsRowsOnScreen) {
+    OpenShown({
+        {"A", KIND_GROUP, kParentTopLevel},
+        {"in A", KIND_URL, 0, "http://a.example.org/"},
+        {"top", KIND_URL, kParentTopLevel, "http://top.example.org/"},
+    });
+    PumpMessages();
+    std::vector<DWORD> root = ListPixels(List().Handle());
+    SelectGroup("A");
+    PumpMessages();
+    ASSERT_EQ(Rows(), (RowList{"in A|http://a.example.org/"}));
+    std::vector<DWORD> group = ListPixels(List().Handle());
+    EXPECT_NE(root, group);
+    // Back at the root, the root's rows are drawn as before.
+    SelectGroup(kRoot);
+    PumpMessages();
+    EXPECT_EQ(root, ListPixels(List().Handle()));
 }
 
 // The icon index of the tray menu item at the position.
@@ -271,6 +347,7 @@ TEST_F(GroupViewsTest, FileEntriesShowTheSameIconInTheListAndTheTrayMenu) {
     for (const IconCase& test : cases)
         entries.push_back({test.name, KIND_FILE, kParentTopLevel, test.path.c_str()});
     SettingsWindow& w = OpenShown(entries);
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     ASSERT_EQ(List().Count(), 3);
     ASSERT_EQ(GetMenuItemCount(w.LauncherMenuHandle()), 3);
     for (int row = 0; row < 3; ++row) {
