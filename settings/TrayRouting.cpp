@@ -8,6 +8,14 @@
 #include "ui/Application.h"
 #include "ui/HtmlHelp.h"
 
+namespace {
+
+// Posted after an answer to a character typed in the launcher menu that
+// chose an item to highlight; handled once the menu has acted on it.
+constexpr UINT WM_CHECKMENUHIGHLIGHT = WM_APP + 3;
+
+} // namespace
+
 // The tray menus always show, and launch from, the committed table.
 std::span<const LaunchEntry> SettingsWindow::CommittedTable() {
     return {store.GetCommittedData(0), static_cast<size_t>(store.GetCommittedNum())};
@@ -40,6 +48,7 @@ void SettingsWindow::RebuildSystemMenu() {
 void SettingsWindow::TrackLauncherMenu(int x, int y) {
     launcherTypeAhead.Reset();
     TrackTrayMenu(launcherMenu.Handle(), hwnd_, x, y);
+    launcherTypeAhead.Reset();
 }
 
 void SettingsWindow::TrackSystemMenu(int x, int y) {
@@ -71,6 +80,13 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     if (msg == WM_MENUCHAR &&
         IsMenuWithin(launcherMenu.Handle(), reinterpret_cast<HMENU>(lParam))) {
         *result = launcherTypeAhead.OnMenuChar(wParam, reinterpret_cast<HMENU>(lParam));
+        if (launcherTypeAhead.AwaitsHighlight())
+            Post(WM_CHECKMENUHIGHLIGHT);
+        return true;
+    }
+    if (msg == WM_CHECKMENUHIGHLIGHT) {
+        launcherTypeAhead.EnsureHighlighted(hwnd_);
+        *result = 0;
         return true;
     }
     if (trayIcon.OnTaskbarCreated(msg)) {

@@ -77,6 +77,8 @@ LRESULT MenuCharAnswer(HMENU menu, unsigned character) {
 void MenuTypeAhead::Reset() {
     pendingLead_ = 0;
     pendingMenu_ = nullptr;
+    highlightMenu_ = nullptr;
+    highlightPosition_ = -1;
 }
 
 // A lead byte alone chooses nothing yet; the byte that follows it in the
@@ -95,5 +97,26 @@ LRESULT MenuTypeAhead::OnMenuChar(WPARAM wParam, HMENU menu) {
         return MAKELRESULT(0, MNC_IGNORE);
     }
     Reset();
-    return MenuCharAnswer(menu, character);
+    LRESULT answer = MenuCharAnswer(menu, character);
+    if (HIWORD(answer) == MNC_SELECT) {
+        highlightMenu_ = menu;
+        highlightPosition_ = LOWORD(answer);
+    }
+    return answer;
+}
+
+// HiliteMenuItem on a menu being tracked moves the tracking's highlight in
+// Wine, with the item that was highlighted before turned off; elsewhere it
+// would only mark the item, which is why it is kept for the case where the
+// menu ignored the answer.
+void MenuTypeAhead::EnsureHighlighted(HWND owner) {
+    HMENU menu = highlightMenu_;
+    int position = highlightPosition_;
+    highlightMenu_ = nullptr;
+    highlightPosition_ = -1;
+    if (!menu || !IsMenu(menu))
+        return;
+    if (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE)
+        return;
+    HiliteMenuItem(owner, menu, static_cast<UINT>(position), MF_BYPOSITION | MF_HILITE);
 }

@@ -21,8 +21,9 @@ LRESULT MenuCharAnswer(HMENU menu, unsigned character);
 
 class MenuTypeAhead {
 public:
-    // A menu that opens starts afresh: a lead byte left from an earlier one
-    // is forgotten.
+    // A menu that opens starts afresh, and one that has closed leaves
+    // nothing behind: a lead byte left from an earlier one is forgotten, and
+    // so is an item still to be highlighted.
     void Reset();
 
     // The answer to WM_MENUCHAR (the typed character in the low word of
@@ -32,7 +33,21 @@ public:
     // never taken for a letter.
     LRESULT OnMenuChar(WPARAM wParam, HMENU menu);
 
+    // Whether the last answer chose an item to highlight; the owner then
+    // posts itself a message whose handling calls EnsureHighlighted, which
+    // runs once the menu has acted on the answer.
+    bool AwaitsHighlight() const { return highlightMenu_ != nullptr; }
+
+    // Highlights the chosen item when the menu did not: some systems (Wine)
+    // run an item on a typed character but ignore the answer that only
+    // selects one. The menu's own highlight then moves there, so that Enter
+    // runs the item and the arrow keys go on from it. Where the menu acted
+    // on the answer, nothing is done.
+    void EnsureHighlighted(HWND owner);
+
 private:
     unsigned char pendingLead_ = 0;
     HMENU pendingMenu_ = nullptr;
+    HMENU highlightMenu_ = nullptr;
+    int highlightPosition_ = -1;
 };

@@ -86,8 +86,8 @@ void Highlight(HMENU menu, int position, bool on) {
 
 class MenuTypeAheadTest : public SettingsWindowTest {
 protected:
-    void OpenWithEntries() {
-        WriteDataFile(folder.Path(), kEntries);
+    void OpenWithEntries(const std::vector<EntryRow>& entries = kEntries) {
+        WriteDataFile(folder.Path(), entries);
         WriteOptions();
         Open();
     }
@@ -218,6 +218,21 @@ protected:
     static std::function<void()> Type(WORD key) {
         return [key] { real_input::PressKey(key); };
     }
+    // Types the keys and then Enter in the menu the tray opens; what the
+    // shell was asked to open.
+    std::vector<std::string> RunAfterTyping(const std::vector<WORD>& keys) {
+        std::vector<std::function<void()>> steps;
+        for (WORD key : keys)
+            steps.push_back(Type(key));
+        steps.push_back(Type(VK_RETURN));
+        MenuDriver driver(Handle(), std::move(steps));
+        ClickAndType();
+        std::vector<std::string> files;
+        for (const ShellCall& call : shell.Of("ShellExecute"))
+            files.push_back(call.file);
+        return files;
+    }
+    using Files = std::vector<std::string>;
 };
 
 TEST_F(TypingInTheMenuTest, TheOnlyItemWithTheLetterTypedRunsAtOnce) {
@@ -253,6 +268,39 @@ TEST_F(TypingInTheMenuTest, ALetterOfSeveralItemsChoosesTheNextAfterTheHighlight
     ASSERT_EQ(1u, driver.answers.size());
     EXPECT_EQ(Select(1), driver.answers[0]);
     EXPECT_TRUE(shell.Of("ShellExecute").empty());
+}
+
+// Each letter shared by several items moves the highlight to the next of
+// them, where Enter runs it, whether the system moves it on the window's
+// answer or the window has to move it itself.
+TEST_F(TypingInTheMenuTest, ALetterTypedAgainMovesOnToTheNextItemWithItAndEnterRunsIt) {
+    OpenWithEntries();
+    EXPECT_EQ(Files({"C:\\Apps\\files.exe"}), RunAfterTyping({'F', 'F'}));
+    // Past the group and the kana.
+    EXPECT_EQ(Files({"https://example.org/fax"}), RunAfterTyping({'F', 'F', 'F'}));
+    EXPECT_EQ(Files({"C:\\Apps\\firefox.exe"}), RunAfterTyping({'F', 'F', 'F', 'F'}));
+}
+
+// In a submenu as at the top: the group's letter opens it with its first
+// item highlighted, the letters there move on from it.
+TEST_F(TypingInTheMenuTest, ALetterTypedAgainInASubmenuMovesOnThere) {
+    OpenWithEntries({
+        {"Tools", KIND_GROUP, -1},
+        {"Nano", KIND_FILE, 0, "C:\\Tools\\nano.exe"},
+        {"Make", KIND_FILE, 0, "C:\\Tools\\make.exe"},
+        {"Notes", KIND_FILE, 0, "C:\\Tools\\notes.exe"},
+        {"Mail", KIND_FILE, -1, "C:\\Apps\\mail.exe"},
+    });
+    EXPECT_EQ(Files({"C:\\Tools\\notes.exe"}), RunAfterTyping({'T', 'N'}));
+    EXPECT_EQ(Files({"C:\\Tools\\nano.exe"}), RunAfterTyping({'T', 'N', 'N'}));
+    EXPECT_EQ(Files({"C:\\Tools\\make.exe"}), RunAfterTyping({'T', 'N', VK_UP}));
+}
+
+// The arrow keys go on from the item a letter chose.
+TEST_F(TypingInTheMenuTest, TheArrowKeysGoOnFromTheItemALetterChose) {
+    OpenWithEntries();
+    EXPECT_EQ(Files({"C:\\Apps\\files.exe"}), RunAfterTyping({'F', VK_DOWN}));
+    EXPECT_EQ(Files({"C:\\Apps\\one.exe"}), RunAfterTyping({'F', 'F', 'F', VK_UP}));
 }
 
 // Enter still runs the highlighted item.
