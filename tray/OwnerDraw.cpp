@@ -25,6 +25,8 @@ constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorder
 
 // 0: no tray menu is being tracked.
 UINT trackedDpi = 0;
+// The menu font was made for the tracked menu as it opened.
+bool trackedFontChecked = false;
 
 const MenuItemData* ItemData(ULONG_PTR data) {
     return reinterpret_cast<const MenuItemData*>(data);
@@ -177,12 +179,17 @@ MenuItemMetrics MenuItemMetricsForDpi(UINT dpi) {
             ScaleForDpi(kWidthAllowance, dpi)};
 }
 
+// The menu font is looked at once as the menu opens; its items are then
+// measured in that font without asking the system again for each.
 TrackedMenuDpi::TrackedMenuDpi(UINT dpi) : previous_(trackedDpi) {
     trackedDpi = dpi;
+    MenuFont(dpi);
+    trackedFontChecked = true;
 }
 
 TrackedMenuDpi::~TrackedMenuDpi() {
     trackedDpi = previous_;
+    trackedFontChecked = previous_ != 0;
 }
 
 UINT MenuDpi(HWND window) {
@@ -200,7 +207,7 @@ void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure) {
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure, UINT dpi) {
     const MenuItemMetrics metrics = MenuItemMetricsForDpi(dpi);
     auto* data = reinterpret_cast<MenuItemData*>(measure->itemData);
-    HFONT font = MenuFont(dpi);
+    HFONT font = trackedFontChecked && dpi == trackedDpi ? menuFont.Get() : MenuFont(dpi);
     int textWidth = 0;
     if (data && data->textWidthFont == menuFontStamp) {
         textWidth = data->textWidth;
