@@ -11,10 +11,15 @@
 #include "ui/Menu.h"
 
 // What an owner-drawn menu item shows: its text and its icon in the shell's
-// system image list (-1: none).
+// system image list (-1: none). The menu measures its items each time it
+// opens; the width of the text is kept with the stamp of the menu font it
+// was measured in (0: not measured yet), so that later openings need not
+// measure it again.
 struct MenuItemData {
     std::string text;
     int iconIndex = -1;
+    int textWidth = 0;
+    unsigned textWidthFont = 0;
 };
 
 class MenuItemPool {

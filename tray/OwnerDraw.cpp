@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <map>
+#include <tuple>
 
 #include "tray/MenuItemPool.h"
 #include "ui/Dpi.h"
@@ -23,6 +25,8 @@ constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorder
 
 // 0: no tray menu is being tracked.
 UINT trackedDpi = 0;
+// The menu font was made for the tracked menu as it opened.
+bool trackedFontChecked = false;
 
 const MenuItemData* ItemData(ULONG_PTR data) {
     return reinterpret_cast<const MenuItemData*>(data);
@@ -41,8 +45,11 @@ int ItemTextLength(const MenuItemData* data) {
 // opens at (the system's font is made for the system's DPI, so a monitor
 // with another DPI gets it at that monitor's size), and made again when the
 // system's menu font or that DPI has changed since.
+// Each font made gets a stamp of its own, which the measured widths of the
+// items keep.
 Font menuFont;
 LOGFONTA menuFontSource{};
+unsigned menuFontStamp = 0;
 
 HFONT MenuFont(UINT dpi) {
     NONCLIENTMETRICSA metrics{};
@@ -56,6 +63,7 @@ HFONT MenuFont(UINT dpi) {
         std::memcmp(&menuFontSource, &metrics.lfMenuFont, sizeof menuFontSource) != 0) {
         menuFont.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
         menuFontSource = metrics.lfMenuFont;
+        ++menuFontStamp;
     }
     return menuFont.Get();
 }
@@ -78,6 +86,92 @@ void DrawItemIcon(const ImageListRef& images, int index, HDC dc, int x, int y, i
     DestroyIcon(icon);
 }
 
+// The bits per pixel of what a device context draws on: a memory context's
+// bitmap, otherwise its device.
+int TargetBitsPerPixel(HDC dc) {
+    if (GetObjectType(dc) == OBJ_MEMDC) {
+        BITMAP bitmap{};
+        if (GetObjectA(GetCurrentObject(dc, OBJ_BITMAP), sizeof bitmap, &bitmap) == sizeof bitmap)
+            return bitmap.bmBitsPixel;
+        return 0;
+    }
+    return GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+}
+
+// An icon drawn from the image list is blended onto the item's background
+// anew on every paint, which costs far more than the rest of the item. Each
+// icon is drawn once per background colour and size onto that colour in a
+// bitmap of its own, and later paints copy those pixels: the same pixels,
+// as the item under the icon is that one colour. Only for 32-bit targets,
+// the bitmaps' own format; the kept bitmaps go when the image list changes.
+class IconPaints {
+public:
+    ~IconPaints() { Clear(); }
+
+    void Draw(const ImageListRef& images, int index, HDC dc, int x, int y, int size,
+              int background) {
+        if (TargetBitsPerPixel(dc) != 32) {
+            DrawItemIcon(images, index, dc, x, y, size);
+            return;
+        }
+        if (images.Handle() != list_) {
+            Clear();
+            list_ = images.Handle();
+        }
+        if (!dc_)
+            dc_ = CreateCompatibleDC(nullptr);
+        Key key{index, size, GetSysColor(background)};
+        auto found = bitmaps_.find(key);
+        if (found == bitmaps_.end()) {
+            HBITMAP bitmap = Paint(images, index, size, background);
+            if (!bitmap) {
+                DrawItemIcon(images, index, dc, x, y, size);
+                return;
+            }
+            found = bitmaps_.emplace(key, bitmap).first;
+        }
+        SelectedObject selected(dc_, found->second);
+        BitBlt(dc, x, y, size, size, dc_, 0, 0, SRCCOPY);
+    }
+
+private:
+    using Key = std::tuple<int, int, COLORREF>;
+
+    HBITMAP Paint(const ImageListRef& images, int index, int size, int background) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size;
+        info.bmiHeader.biHeight = -size;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!bitmap)
+            return nullptr;
+        SelectedObject selected(dc_, bitmap);
+        RECT all{0, 0, size, size};
+        FillRect(dc_, &all, GetSysColorBrush(background));
+        DrawItemIcon(images, index, dc_, 0, 0, size);
+        return bitmap;
+    }
+
+    void Clear() {
+        for (auto& [key, bitmap] : bitmaps_)
+            DeleteObject(bitmap);
+        bitmaps_.clear();
+        if (dc_)
+            DeleteDC(dc_);
+        dc_ = nullptr;
+    }
+
+    HIMAGELIST list_ = nullptr;
+    HDC dc_ = nullptr;
+    std::map<Key, HBITMAP> bitmaps_;
+};
+
+IconPaints iconPaints;
+
 } // namespace
 
 MenuItemMetrics MenuItemMetricsForDpi(UINT dpi) {
@@ -85,12 +179,17 @@ MenuItemMetrics MenuItemMetricsForDpi(UINT dpi) {
             ScaleForDpi(kWidthAllowance, dpi)};
 }
 
+// The menu font is looked at once as the menu opens; its items are then
+// measured in that font without asking the system again for each.
 TrackedMenuDpi::TrackedMenuDpi(UINT dpi) : previous_(trackedDpi) {
     trackedDpi = dpi;
+    MenuFont(dpi);
+    trackedFontChecked = true;
 }
 
 TrackedMenuDpi::~TrackedMenuDpi() {
     trackedDpi = previous_;
+    trackedFontChecked = previous_ != 0;
 }
 
 UINT MenuDpi(HWND window) {
@@ -101,24 +200,37 @@ void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure) {
     MeasureMenuItem(window, measure, MenuDpi(window));
 }
 
-// The text is measured as it is drawn, an "&" as a character of its own.
+// The text is measured as it is drawn, an "&" as a character of its own. A
+// record keeps its text's width for as long as the menu font stays the one
+// it was measured in: the window's device context is asked only for texts
+// not measured yet in that font.
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure, UINT dpi) {
     const MenuItemMetrics metrics = MenuItemMetricsForDpi(dpi);
-    const MenuItemData* data = ItemData(measure->itemData);
-    RECT rect{};
-    {
+    auto* data = reinterpret_cast<MenuItemData*>(measure->itemData);
+    HFONT font = trackedFontChecked && dpi == trackedDpi ? menuFont.Get() : MenuFont(dpi);
+    int textWidth = 0;
+    if (data && data->textWidthFont == menuFontStamp) {
+        textWidth = data->textWidth;
+    } else {
+        RECT rect{};
         WindowDC dc(window);
-        SelectedObject selected(dc.Get(), MenuFont(dpi));
+        SelectedObject selected(dc.Get(), font);
         DrawTextA(dc.Get(), ItemText(data), ItemTextLength(data), &rect,
                   DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+        textWidth = rect.right;
+        if (data) {
+            data->textWidth = textWidth;
+            data->textWidthFont = menuFontStamp;
+        }
     }
-    measure->itemWidth = static_cast<UINT>(rect.right + metrics.widthAllowance);
+    measure->itemWidth = static_cast<UINT>(textWidth + metrics.widthAllowance);
     measure->itemHeight = std::max(measure->itemHeight, static_cast<UINT>(metrics.iconSize));
 }
 
-// The device context is the menu window's: its DPI is the menu's.
+// The device context is the menu window's: its DPI is the menu's. The
+// window is looked up only when no tray menu is being tracked.
 void DrawMenuItem(const DRAWITEMSTRUCT* draw, const ImageListRef& images) {
-    DrawMenuItem(draw, images, MenuDpi(WindowFromDC(draw->hDC)));
+    DrawMenuItem(draw, images, trackedDpi ? trackedDpi : DpiForWindow(WindowFromDC(draw->hDC)));
 }
 
 void DrawMenuItem(const DRAWITEMSTRUCT* draw, const ImageListRef& images, UINT dpi) {
@@ -139,8 +251,8 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw, const ImageListRef& images, UINT d
 
     if (data && data->iconIndex != -1) {
         int top = rect.top + (rect.bottom - rect.top - metrics.iconSize) / 2;
-        DrawItemIcon(images, data->iconIndex, dc, rect.left + metrics.iconLeft, top,
-                     metrics.iconSize);
+        iconPaints.Draw(images, data->iconIndex, dc, rect.left + metrics.iconLeft, top,
+                        metrics.iconSize, background);
     }
     rect.left += metrics.textIndent;
     DrawTextA(dc, ItemText(data), ItemTextLength(data), &rect,

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resource.h"
@@ -280,6 +281,43 @@ TEST_F(DpiWindowTest, TheTrackedLauncherMenuHasScaledItems) {
     EXPECT_EQ(width, static_cast<int>(reader.measuredWidth));
     EXPECT_GE(item.right - item.left, width);
     EXPECT_GE(item.bottom - item.top, ScaleForDpi(16, Dpi()));
+}
+
+// The menu keeps its items' widths from one opening to the next; when the
+// system's menu font changes in between (no broadcast announces it here),
+// the next opening measures and shows the items in the new font, and in the
+// old one again once it is back.
+TEST_F(DpiWindowTest, ALaterOpeningFollowsAChangedMenuFont) {
+    WriteDataFile(folder.Path(), {{"道具箱", KIND_GROUP, kParentTopLevel}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    auto open = [&] {
+        ItemRectReader reader(Handle(), w.LauncherMenuHandle());
+        SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+        EXPECT_TRUE(reader.read);
+        return std::make_pair(reader.measuredWidth, reader.item);
+    };
+    auto expected = [&] {
+        Font font = MenuFont();
+        return TextWidth(Handle(), font.Get(), "道具箱") + ScaleForDpi(20, Dpi());
+    };
+    const auto [before, beforeItem] = open();
+    EXPECT_EQ(expected(), static_cast<int>(before));
+    EXPECT_EQ(before, open().first) << "the kept width";
+
+    NONCLIENTMETRICSA saved{};
+    saved.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, saved.cbSize, &saved, 0));
+    NONCLIENTMETRICSA larger = saved;
+    larger.lfMenuFont.lfHeight = saved.lfMenuFont.lfHeight * 2 - 8;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, larger.cbSize, &larger, 0));
+    const int widened = expected();
+    const auto [after, afterItem] = open();
+    SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, saved.cbSize, &saved, 0);
+    EXPECT_GT(widened, static_cast<int>(before));
+    EXPECT_EQ(widened, static_cast<int>(after));
+    EXPECT_GE(afterItem.right - afterItem.left, widened);
+    EXPECT_EQ(before, open().first) << "back to the old font";
 }
 
 // The window's icons at the sizes of its DPI, the tray's at the system's

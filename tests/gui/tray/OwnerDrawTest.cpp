@@ -222,31 +222,42 @@ TEST_F(OwnerDrawTest, IconSitsTwoPixelsInAndCentredVertically) {
     EXPECT_TRUE(canvas.All({0, 0, 200, 20}, RGB(0, 0, 0)));
 }
 
-// The icon drawn is the record's own image of the list, not just any.
+// The icon drawn is the record's own image of the list, not just any, on
+// the item's background: that of a selected item once it is selected, an
+// item drawn before in the other state or with another icon
+// notwithstanding.
 TEST_F(OwnerDrawTest, IconIsTheRecordsImage) {
+    ASSERT_NE(GetSysColor(COLOR_MENU), GetSysColor(COLOR_HIGHLIGHT));
     RECT item{0, 0, 160, 22};
-    auto reference = [&](int index) {
+    auto reference = [&](int index, int background, int text) {
         Canvas canvas(160, 22);
-        SetBkColor(canvas.Dc(), GetSysColor(COLOR_MENU));
-        FillRect(canvas.Dc(), &item, GetSysColorBrush(COLOR_MENU));
-        SetTextColor(canvas.Dc(), GetSysColor(COLOR_MENUTEXT));
+        SetBkColor(canvas.Dc(), GetSysColor(background));
+        FillRect(canvas.Dc(), &item, GetSysColorBrush(background));
+        SetTextColor(canvas.Dc(), GetSysColor(text));
         images.Draw(index, canvas.Dc(), 2, 3, ILD_TRANSPARENT);
-        RECT text = item;
-        text.left += 20;
-        DrawTextA(canvas.Dc(), "G", -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        RECT textRect = item;
+        textRect.left += 20;
+        DrawTextA(canvas.Dc(), "G", -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         return canvas.Bits();
     };
     int folder = ShellFolderIcon();
     int url = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
-    for (int index : {folder, url}) {
-        SCOPED_TRACE(index);
-        ASSERT_NE(-1, index);
-        int other = index == folder ? url : folder;
-        ASSERT_NE(reference(index), reference(other));
-        MenuItemData entry{"G", index};
-        Canvas drawn(160, 22);
-        Draw(drawn, &entry, 0, item);
-        EXPECT_EQ(reference(index), drawn.Bits());
+    for (int round = 0; round < 2; ++round) {
+        for (int index : {folder, url}) {
+            for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
+                SCOPED_TRACE(testing::Message() << "round " << round << ", icon " << index
+                                                << (state ? ", selected" : ""));
+                ASSERT_NE(-1, index);
+                int background = state ? COLOR_HIGHLIGHT : COLOR_MENU;
+                int text = state ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT;
+                int other = index == folder ? url : folder;
+                ASSERT_NE(reference(index, background, text), reference(other, background, text));
+                MenuItemData entry{"G", index};
+                Canvas drawn(160, 22);
+                Draw(drawn, &entry, state, item);
+                EXPECT_EQ(reference(index, background, text), drawn.Bits());
+            }
+        }
     }
 }
 
