@@ -47,6 +47,16 @@ start_in() { # FOLDER
   settings_in_state hidden || fail "the settings window is shown although the settings file says no"
 }
 marker_ran_in() { [ -f "$1/tools/marker.txt" ]; }
+# A click on マーカー, the third item of the open menu, starts
+# tools\marker.exe of FOLDER in its own folder.
+launch_marker_in() { # FOLDER
+  xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 2 3)" click 1
+  wait_for 30 "the marker file in $1" marker_ran_in "$1"
+  local got
+  got=$(iconv -f CP932 -t UTF-8 "$1/tools/marker.txt" | tr -d '\r')
+  [ "$(tail -n 1 <<<"$got")" = "cwd: $(winpath "$1/tools")" ] ||
+    fail "the marker recorded: $got"
+}
 
 step "start: the window stays hidden; Ctrl+Alt+Space opens the launcher menu at the pointer"
 start_in "$first"
@@ -54,12 +64,8 @@ open_menu_with_the_hotkey 300 200
 screenshot hotkey-menu.png
 
 step "a click on マーカー starts tools\\marker.exe from the program's folder"
-xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 2 3)" click 1
-wait_for 30 "the marker file" marker_ran_in "$first"
+launch_marker_in "$first"
 wait_for 10 "the menu to close" menus_closed
-got=$(iconv -f CP932 -t UTF-8 "$first/tools/marker.txt" | tr -d '\r')
-[ "$(tail -n 1 <<<"$got")" = "cwd: $(winpath "$first/tools")" ] ||
-  fail "the marker recorded: $got"
 
 step "exit through the system menu"
 system_menu_command 3 exit
@@ -74,11 +80,7 @@ rm -f "$moved/tools/marker.txt"
 printf '\r\n[Hotkey]\r\nLauncher=ctrl + shift + F12\r\n' >>"$moved/Brindleway.ini"
 start_in "$moved"
 open_menu_with_the_hotkey 500 300 ctrl+shift+F12
-xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 2 3)" click 1
-wait_for 30 "the marker file in the moved folder" marker_ran_in "$moved"
-got=$(iconv -f CP932 -t UTF-8 "$moved/tools/marker.txt" | tr -d '\r')
-[ "$(tail -n 1 <<<"$got")" = "cwd: $(winpath "$moved/tools")" ] ||
-  fail "the marker recorded: $got"
+launch_marker_in "$moved"
 
 step "exit: the hotkey's line is still as written"
 system_menu_command 3 exit

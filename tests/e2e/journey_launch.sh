@@ -53,6 +53,13 @@ choose_top_item() { # INDEX
 # What the marker copy APP recorded, once it has run.
 marker_ran() { [ -f "$work/apps/$1/marker.txt" ]; }
 recorded() { iconv -f CP932 -t UTF-8 "$work/apps/$1/marker.txt" | tr -d '\r'; }
+# The marker copy APP, once it has run, was given WHAT as its argument.
+handler_given() { # APP WHAT
+  wait_for 30 "the $1 handler" marker_ran "$1"
+  local got
+  got=$(recorded "$1")
+  [ "$(sed -n 2p <<<"$got")" = "$2" ] || fail "the $1 handler recorded: $got"
+}
 
 step "the program inside ツール: resting on the group opens its submenu; a click starts it with its arguments in its folder"
 open_launcher_menu
@@ -73,9 +80,7 @@ cwd: $(winpath "$work/apps/program")" ] || fail "the program recorded: $got"
 
 step "the document opens in the program registered for .bwdoc"
 choose_top_item 1
-wait_for 30 "the document's handler" marker_ran viewer
-got=$(recorded viewer)
-[ "$(sed -n 2p <<<"$got")" = "$document" ] || fail "the document's handler recorded: $got"
+handler_given viewer "$document"
 
 step "the folder opens a window of its own"
 folder_window() { probe windows | iconv -f CP932 -t UTF-8 | grep -q '|.*共有'; }
@@ -85,8 +90,6 @@ wait_for 30 "a window showing the folder 共有" folder_window
 
 step "the URL reaches the program registered for http"
 choose_top_item 3
-wait_for 30 "the URL's handler" marker_ran browser
-got=$(recorded browser)
-[ "$(sed -n 2p <<<"$got")" = "$url" ] || fail "the URL's handler recorded: $got"
+handler_given browser "$url"
 
 echo "PASS"
