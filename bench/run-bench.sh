@@ -11,25 +11,8 @@ set -euo pipefail
 
 source=$1 win32=$2 host=$3
 prefix=$win32/wineprefix-bench
-work=$(mktemp -d)
-xvfb_pid=""
-
-cleanup() {
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fifo=$work/displayfd
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r display_number <"$fifo"
-export DISPLAY=":$display_number"
+source "$source/tests/e2e/display.sh"
+start_own_display
 
 wine_run() { "$source/tools/wine-run" --prefix "$prefix" --unmanaged "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }

@@ -2,7 +2,6 @@
 // and menu rectangles, the work area, whether the program runs.
 //
 //   e2e_probe window   -> "visible|hidden L T R B COUNT" for the settings window, or "none"
-//   e2e_probe menu     -> "L T R B" of the popup menu on screen, or "none"
 //   e2e_probe menus    -> "L T R B" of every popup menu on screen (an open
 //                         submenu is a window of its own), one a line;
 //                         nothing when no menu is shown
@@ -17,7 +16,6 @@
 //                         shown
 //   e2e_probe droplist -> "L T R B COUNT" of the open drop-down list of a
 //                         combo box, or "none"
-//   e2e_probe text ANCHOR ID  -> the text of a dialog control, or "none"
 //   e2e_probe count ANCHOR ID -> the items of a list view, tree view or
 //                                combo box of a dialog, or "none"
 //   e2e_probe clip TEXT -> puts TEXT on the clipboard, as copied by a user
@@ -73,16 +71,6 @@ BOOL CALLBACK FindSettingsWindow(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-BOOL CALLBACK FindMenu(HWND hwnd, LPARAM param) {
-    char cls[32] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (std::strcmp(cls, "#32768") == 0 && IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK PrintMenu(HWND hwnd, LPARAM) {
     char cls[32] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
@@ -107,20 +95,6 @@ int Window() {
     std::printf("%s ", IsWindowVisible(found.first) ? "visible" : "hidden");
     PrintRect(rect);
     std::printf(" %d\n", found.count);
-    return 0;
-}
-
-int Menu() {
-    HWND menu = nullptr;
-    EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
-    if (!menu) {
-        std::printf("none\n");
-        return 0;
-    }
-    RECT rect{};
-    GetWindowRect(menu, &rect);
-    PrintRect(rect);
-    std::printf("\n");
     return 0;
 }
 
@@ -174,22 +148,6 @@ BOOL CALLBACK FindDialogWith(HWND hwnd, LPARAM param) {
         return FALSE;
     }
     return TRUE;
-}
-
-// Prints "L T R B CHECK" of control id in that dialog, or "none".
-int Control(const char* anchor, const char* id) {
-    DialogSearch search{std::atoi(anchor)};
-    EnumWindows(FindDialogWith, reinterpret_cast<LPARAM>(&search));
-    HWND control = search.dialog ? GetDlgItem(search.dialog, std::atoi(id)) : nullptr;
-    if (!control) {
-        std::printf("none\n");
-        return 0;
-    }
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    PrintRect(rect);
-    std::printf(" %d\n", static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0)));
-    return 0;
 }
 
 // Every visible top-level window of the desktop, with its class and title.
@@ -349,20 +307,6 @@ HWND DialogControl(const char* anchor, const char* id) {
     DialogSearch search{std::atoi(anchor)};
     EnumWindows(FindDialogWith, reinterpret_cast<LPARAM>(&search));
     return search.dialog ? GetDlgItem(search.dialog, std::atoi(id)) : nullptr;
-}
-
-int Text(const char* anchor, const char* id) {
-    HWND control = DialogControl(anchor, id);
-    if (!control) {
-        std::printf("none\n");
-        return 0;
-    }
-    // GetWindowText reads only a caption for another process's window: the
-    // message reaches the control itself.
-    char text[1024] = {};
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    std::printf("%s\n", text);
-    return 0;
 }
 
 int Count(const char* anchor, const char* id) {
@@ -559,8 +503,6 @@ int main(int argc, char** argv) {
     const char* what = argc > 1 ? argv[1] : "";
     if (std::strcmp(what, "window") == 0)
         return Window();
-    if (std::strcmp(what, "menu") == 0)
-        return Menu();
     if (std::strcmp(what, "menus") == 0)
         return Menus();
     if (std::strcmp(what, "tray") == 0)
@@ -569,16 +511,12 @@ int main(int argc, char** argv) {
         return WorkArea();
     if (std::strcmp(what, "mutex") == 0)
         return Mutex();
-    if (std::strcmp(what, "control") == 0 && argc == 4)
-        return Control(argv[2], argv[3]);
     if (std::strcmp(what, "windows") == 0)
         return Windows();
     if (std::strcmp(what, "files") == 0)
         return Files();
     if (std::strcmp(what, "droplist") == 0)
         return DropList();
-    if (std::strcmp(what, "text") == 0 && argc == 4)
-        return Text(argv[2], argv[3]);
     if (std::strcmp(what, "count") == 0 && argc == 4)
         return Count(argv[2], argv[3]);
     if (std::strcmp(what, "clip") == 0 && argc == 3)
@@ -596,9 +534,8 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(what, "toplevels") == 0)
         return TopLevels();
-    std::fprintf(stderr,
-                 "usage: e2e_probe window|menu|menus|tray|workarea|mutex|control ANCHOR ID|windows|"
-                 "files|droplist|text ANCHOR ID|count ANCHOR ID|clip TEXT|settings|list|\n"
-                 "       dialog TITLE|toplevels\n");
+    std::fprintf(stderr, "usage: e2e_probe window|menus|tray|workarea|mutex|windows|files|droplist|"
+                         "count ANCHOR ID|clip TEXT|settings|list|\n"
+                         "       dialog TITLE|toplevels\n");
     return 2;
 }

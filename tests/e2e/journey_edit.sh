@@ -36,7 +36,7 @@ run=$work/run
 prepare_folder "$run" "$marker" more
 data_file=$run/Brindleway.bwz
 seeded=$(data_records "$data_file")
-start_program_in "$run"
+start_program "$run"
 wait_for 60 "the settings window" settings_in_state visible
 wait_for 30 "the taskbar" find_tray_icon
 expect_list "$tools|$company|$marker_name|$gone|$windows|$drive"

@@ -13,14 +13,7 @@ set -euo pipefail
 
 build=$1 release=$2 probe=$3 marker=$4 prefix=$5 source=$6
 source "$(dirname "$0")/lib.sh"
-# A failure leaves a screenshot and the list of windows as they were.
-fail() {
-  screenshot journey-1-failure.png
-  echo "FAIL: $*" >&2
-  echo "windows on the desktop:" >&2
-  probe windows | iconv -f CP932 -t UTF-8 >&2 || true
-  exit 1
-}
+failure_shot=journey-1-failure.png
 
 step "unpack the release into a fresh folder"
 cmake --build "$build" --target dist >/dev/null || fail "the release zip could not be built"
@@ -47,28 +40,17 @@ data_file=$run/Brindleway.bwz
 step "first start: the settings window is shown, centred in the work area"
 use_shell_desktop
 start_program "$run"
-wait_for 60 "the settings window" window_visible
-read -r _ l t r b _ < <(probe window)
-read -r wl wt wr wb < <(probe workarea)
-dx=$(((l + r) - (wl + wr))) dy=$(((t + b) - (wt + wb)))
-[ ${dx#-} -le 2 ] && [ ${dy#-} -le 2 ] \
-  || fail "the window ($l $t $r $b) is not centred in the work area ($wl $wt $wr $wb)"
+wait_for 60 "the settings window" settings_in_state visible
+settings_centred || fail "the settings window of a first start is not centred"
 [ "$(probe count 1000 1001)" = 0 ] || fail "the item list of a first start is not empty"
 
-# The group tree's rows: 16 pixels each inside a 2-pixel border, every level
-# indented by 19 pixels, the label after a 16-pixel icon.
-control_rect 1000 1000 || fail "no group tree"
-tree_l=$ctl_l tree_t=$ctl_t
-click_tree_row() { # ROW LEVEL
-  xdotool mousemove $((tree_l + 2 + 19 * $2 + 16 + 12)) $((tree_t + 2 + 16 * $1 + 8)) click 1
-}
+find_group_tree
 
-# The item editor is the dialog with the kind list, control 1026.
-editor_open() { control_rect 1026 1026; }
-editor_closed() { ! editor_open; }
+# The item editor, opened by the button 追加(&A)..., has that caption.
+readonly editor=追加
 open_editor() {
-  click_control 1000 1003
-  wait_for 15 "the item editor" editor_open
+  click_settings_button 1003
+  wait_for 15 "the item editor" dialog_shown "$editor"
 }
 # Chooses a kind in the editor's kind list with the mouse: a click opens the
 # list, a click on the row chooses.
@@ -80,23 +62,23 @@ droplist_open() {
   read -r drop_l drop_t drop_r drop_b drop_count <<<"$answer"
 }
 choose_kind() { # POSITION
-  click_control 1026 1026
+  click_dialog_control "$editor" 1026
   wait_for 10 "the kind list to drop down" droplist_open
   [ "$drop_count" = 3 ] || fail "the kind list holds $drop_count kinds"
   xdotool mousemove $(((drop_l + drop_r) / 2)) \
     $((drop_t + (drop_b - drop_t) * (2 * $1 + 1) / 6)) click 1
 }
 confirm_editor() {
-  click_control 1026 1
-  wait_for 15 "the item editor to close" editor_closed
+  click_dialog_control "$editor" 1
+  wait_for 15 "the item editor to close" dialog_gone "$editor"
 }
-type_into() { # ANCHOR ID TEXT
-  click_control "$1" "$2"
-  xdotool type --delay 40 "$3"
+type_into() { # ID TEXT
+  click_dialog_control "$editor" "$1"
+  xdotool type --delay 40 "$2"
 }
-paste_into() { # ANCHOR ID TEXT
-  probe clip "$3" >/dev/null || fail "the clipboard could not be set"
-  click_control "$1" "$2"
+paste_into() { # ID TEXT
+  probe clip "$2" >/dev/null || fail "the clipboard could not be set"
+  click_dialog_control "$editor" "$1"
   xdotool key ctrl+v
 }
 
@@ -127,7 +109,7 @@ double_click_file() {
 # Browse opens the Open dialog; a folder's path typed into the file name box
 # with Enter shows that folder.
 browse_to() { # FOLDER
-  click_control 1026 1005
+  click_dialog_control "$editor" 1005
   wait_for 20 "the Open dialog" file_dialog_open
   xdotool type --delay 40 "$(winpath "$1")"
   xdotool key Return
@@ -135,7 +117,7 @@ browse_to() { # FOLDER
 
 step "add a group named ツール (pasted) at the top level"
 open_editor
-paste_into 1026 1004 "ツール"
+paste_into 1004 "ツール"
 choose_kind 1
 confirm_editor
 
@@ -146,10 +128,9 @@ open_editor
 browse_to "$apps/program"
 double_click_file marker.exe
 wait_for 15 "the Open dialog to close" file_dialog_closed
-[ "$(control_text 1026 1006)" = "$(winpath "$apps/program")\\marker.exe" ] \
-  || fail "the path edit holds [$(control_text 1026 1006)] after Browse"
-[ "$(control_text 1026 1004)" = marker.exe ] \
-  || fail "the name edit holds [$(control_text 1026 1004)] after Browse"
+text_is "$editor" 1006 "$(winpath "$apps/program")\\marker.exe" \
+  || fail "the path edit holds [$ctl_text] after Browse"
+text_is "$editor" 1004 marker.exe || fail "the name edit holds [$ctl_text] after Browse"
 confirm_editor
 
 step "add the document 予定表.bwdoc at the top level, opening its folder in the Open dialog"
@@ -163,16 +144,16 @@ confirm_editor
 
 step "add a folder by typing its path"
 open_editor
-type_into 1026 1004 "Shared folder"
-type_into 1026 1006 "$(winpath "$work/share")"
+type_into 1004 "Shared folder"
+type_into 1006 "$(winpath "$work/share")"
 confirm_editor
 
 step "add a URL by pasting the whole address"
 open_editor
-type_into 1026 1004 "Brindleway web"
+type_into 1004 "Brindleway web"
 choose_kind 2
-wait_for 10 "the URL row" text_is 1026 1022 URL
-paste_into 1026 1023 "$url"
+wait_for 10 "the URL row" text_is "$editor" 1022 URL
+paste_into 1023 "$url"
 confirm_editor
 
 step "the filled window, before Apply"
@@ -181,12 +162,12 @@ screenshot settings-window.png
 
 step "Apply: the data file holds the five entries"
 [ ! -e "$data_file" ] || fail "the data file was written before Apply"
-click_control 1000 1011
+click_settings_button 1011
 # The data file is complete once the temporary file it is written through
 # has gone.
 data_written() { [ -f "$data_file" ] && [ ! -e "$run/~Brindleway.tmp" ]; }
 wait_for 15 "the data file" data_written
-table=$(data_records_with_paths "$data_file") || fail "the data file could not be read: $table"
+table=$(data_records "$data_file" paths) || fail "the data file could not be read: $table"
 echo "$table"
 expected="1 -1 0 ツール|
 0 0 1 marker.exe|$(winpath "$apps/program")\\marker.exe

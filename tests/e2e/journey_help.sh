@@ -35,7 +35,7 @@ run=$work/run
 prepare_folder "$run" "$marker" full
 data_file=$run/Brindleway.bwz
 [ "$(data_records "$data_file" | wc -l)" -eq 255 ] || fail "the seeded table does not hold 255 entries"
-start_program_in "$run"
+start_program "$run"
 wait_for 60 "the settings window" settings_in_state "visible normal"
 wait_for 30 "the taskbar" find_tray_icon
 wait_for 30 "the tray icon" tray_icon_shown
@@ -49,7 +49,7 @@ dialog_control "$about" 1002 || fail "the version dialog has no version line"
 dialog_control "$about" 1027 || fail "the version dialog has no link"
 address=$ctl_text
 [[ "$address" == https://* ]] || fail "the link shows [$address], not an address"
-screenshot_as about-dialog.png
+screenshot about-dialog.png
 [ ! -e "$browser/marker.txt" ] || fail "the browser ran before the link was clicked"
 click_dialog_control "$about" 1027
 wait_for 30 "the program for the address to run" test -f "$browser/marker.txt"
@@ -68,14 +68,14 @@ xdotool key --delay 80 Tab Tab Tab Down Return
 wait_for 15 "the prompt" message_shown
 text=$(message_text)
 [ "$text" = "これ以上追加することはできません。" ] || fail "the prompt reads [$text]"
-screenshot_as table-full-prompt.png
+screenshot table-full-prompt.png
 
 step "F1 in the prompt opens the help at the prompt's page"
 help_window_shown && fail "a help window is open before F1"
 xdotool key F1
 wait_for 30 "the help window" help_window_shown
 probe toplevels | grep $'^HH Parent\t'
-screenshot_as table-full-help.png
+screenshot table-full-help.png
 
 step "the help closed and the prompt confirmed, nothing was added"
 xdotool key alt+F4

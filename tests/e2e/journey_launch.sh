@@ -10,14 +10,7 @@ set -euo pipefail
 
 program=$1 probe=$2 marker=$3 seed=$4 prefix=$5 source=$6
 source "$(dirname "$0")/lib.sh"
-# A failure leaves a screenshot and the list of windows as they were.
-fail() {
-  screenshot journey-2-failure.png
-  echo "FAIL: $*" >&2
-  echo "windows on the desktop:" >&2
-  probe windows | iconv -f CP932 -t UTF-8 >&2 || true
-  exit 1
-}
+failure_shot=journey-2-failure.png
 
 step "a folder with the program and one entry of each kind; handlers registered in the prefix"
 run=$work/run
@@ -42,16 +35,15 @@ use_shell_desktop
 step "start: the window stays hidden, the tray icon appears"
 start_program "$run"
 wait_for 60 "the program to start" running
-wait_for 30 "the taskbar" locate_icon
-wait_for 30 "the tray icon" icon_shown
-window_hidden || fail "the settings window is shown although the settings file says no"
+wait_for 30 "the taskbar" find_tray_icon
+wait_for 30 "the tray icon" tray_icon_shown
+settings_in_state hidden || fail "the settings window is shown although the settings file says no"
 
 # The launcher menu: ツール, 予定表, 共有, ウェブ.
 top=""
 open_launcher_menu() {
-  xdotool mousemove "$icon_x" "$icon_y" click 1
-  wait_for 15 "the launcher menu" new_menu_among 1
-  top="$new_l $new_t $new_r $new_b"
+  open_tray_menu 1
+  top=$menu_rect
 }
 choose_top_item() { # INDEX
   open_launcher_menu
@@ -61,12 +53,19 @@ choose_top_item() { # INDEX
 # What the marker copy APP recorded, once it has run.
 marker_ran() { [ -f "$work/apps/$1/marker.txt" ]; }
 recorded() { iconv -f CP932 -t UTF-8 "$work/apps/$1/marker.txt" | tr -d '\r'; }
+# The marker copy APP, once it has run, was given WHAT as its argument.
+handler_given() { # APP WHAT
+  wait_for 30 "the $1 handler" marker_ran "$1"
+  local got
+  got=$(recorded "$1")
+  [ "$(sed -n 2p <<<"$got")" = "$2" ] || fail "the $1 handler recorded: $got"
+}
 
 step "the program inside ツール: resting on the group opens its submenu; a click starts it with its arguments in its folder"
 open_launcher_menu
 xdotool mousemove "$(menu_item_x "$top")" "$(menu_item_y "$top" 0 4)"
 wait_for 15 "ツール's submenu" new_menu_among 2 "$top"
-sub="$new_l $new_t $new_r $new_b"
+sub=$menu_rect
 screenshot tray-menu.png
 xdotool mousemove "$(menu_item_x "$sub")" "$(menu_item_y "$sub" 0 1)" click 1
 wait_for 30 "the program's marker file" marker_ran program
@@ -81,9 +80,7 @@ cwd: $(winpath "$work/apps/program")" ] || fail "the program recorded: $got"
 
 step "the document opens in the program registered for .bwdoc"
 choose_top_item 1
-wait_for 30 "the document's handler" marker_ran viewer
-got=$(recorded viewer)
-[ "$(sed -n 2p <<<"$got")" = "$document" ] || fail "the document's handler recorded: $got"
+handler_given viewer "$document"
 
 step "the folder opens a window of its own"
 folder_window() { probe windows | iconv -f CP932 -t UTF-8 | grep -q '|.*共有'; }
@@ -93,8 +90,6 @@ wait_for 30 "a window showing the folder 共有" folder_window
 
 step "the URL reaches the program registered for http"
 choose_top_item 3
-wait_for 30 "the URL's handler" marker_ran browser
-got=$(recorded browser)
-[ "$(sed -n 2p <<<"$got")" = "$url" ] || fail "the URL's handler recorded: $got"
+handler_given browser "$url"
 
 echo "PASS"

@@ -20,7 +20,6 @@ source "$(dirname "$0")/lib.sh"
 failure_shot=journey-4-failure.png
 
 readonly run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-readonly options=オプション
 
 # The Run value "Brindleway" as `wine reg query` prints it, or nothing.
 run_value() {
@@ -28,21 +27,6 @@ run_value() {
     sed -n 's/^ *Brindleway *REG_SZ *//p'
 }
 run_value_gone() { [ -z "$(run_value)" ]; }
-
-open_options() {
-  menu_bar_command 1 o
-  wait_for 15 "the options dialog" dialog_shown "$options"
-}
-confirm_options() {
-  click_dialog_control "$options" 1
-  wait_for 15 "the options dialog to close" dialog_gone "$options"
-}
-# Clicks a box of the options dialog and waits for the state it must take.
-set_box() {
-  check_is "$options" "$1" "$2" && return 0
-  click_check_box "$options" "$1"
-  wait_for 10 "the box $1 to become $2" check_is "$options" "$1" "$2"
-}
 
 # The caption's buttons, measured in the prefix the tests use: the close
 # box 13 pixels and the minimise box 48 pixels left of the window's right
@@ -62,13 +46,6 @@ show_through_tray() {
   wait_for 10 "the window to show restored" settings_in_state "visible normal"
 }
 
-# The height of the menu a click of BUTTON on the tray icon opens.
-menu_height=0
-tray_menu_height() {
-  open_tray_menu "$1"
-  menu_height=$((menu_b - menu_t))
-  close_menu
-}
 # Chooses the launcher menu's item "マーカー", the third from the top, in
 # the menu a click of BUTTON opens; the marker program leaves its file.
 launch_marker_with() {
@@ -84,7 +61,7 @@ wine_run reg delete "$run_key" /v Brindleway /f >/dev/null 2>&1 || true
 run=$work/run
 prepare_folder "$run" "$marker" more
 data_file=$run/Brindleway.bwz
-start_program_in "$run"
+start_program "$run"
 wait_for 60 "the settings window" settings_in_state "visible normal"
 wait_for 30 "the taskbar" find_tray_icon
 wait_for 30 "the tray icon" tray_icon_shown
@@ -115,10 +92,10 @@ states=$(check_states "$options" 1010 1017 1015 1016 1018 1013 1021 1022 1023)
 [ "$states" = "1010=0 1017=0 1015=0 1016=0 1018=0 1013=0 1021=0 1022=0 1023=0" ] \
   || fail "the options dialog opens with the boxes $states"
 for box in 1010 1015 1013 1021 1022 1023; do
-  set_box "$box" 1
+  set_check_box "$options" "$box" 1
 done
-screenshot_as options-dialog.png
-confirm_options
+screenshot options-dialog.png
+close_options 1
 expected="\"$(winpath "$run")\\Brindleway.exe\""
 value=$(run_value)
 [ "$value" = "$expected" ] || fail "the Run value is [$value], expected [$expected]"
@@ -165,9 +142,9 @@ states=$(check_states "$options" 1010 1017 1015 1016 1018 1013 1021 1022 1023)
 [ "$states" = "1010=1 1017=0 1015=1 1016=0 1018=0 1013=1 1021=1 1022=1 1023=1" ] \
   || fail "the options dialog opens with the boxes $states"
 for box in 1010 1013 1021 1022 1023; do
-  set_box "$box" 0
+  set_check_box "$options" "$box" 0
 done
-set_box 1016 1
+set_check_box "$options" 1016 1
 click_dialog_control "$options" 1006
 wait_for 15 "the confirmation" message_shown
 text=$(message_text)
@@ -175,7 +152,7 @@ text=$(message_text)
 click_dialog_control "$program_caption" 1
 wait_for 15 "the confirmation to close" dialog_shown "$options"
 wait_for 15 "the data file to be written" file_changed_from "$data_file" "$stamp"
-confirm_options
+close_options 1
 run_value_gone || fail "the Run value is still there: $(run_value)"
 
 step "the entries whose files are gone have left the data file, the list and the menu"

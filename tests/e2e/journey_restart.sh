@@ -11,72 +11,10 @@ set -euo pipefail
 
 program=$1 probe=$2 seed=$3 prefix=$4 source=$5
 source "$(dirname "$0")/lib.sh"
-# A failure leaves a screenshot and the list of windows as they were.
-fail() {
-  screenshot journey-6-failure.png
-  echo "FAIL: $*" >&2
-  echo "windows on the desktop:" >&2
-  probe windows | iconv -f CP932 -t UTF-8 >&2 || true
-  exit 1
-}
+failure_shot=journey-6-failure.png
 
-menu_open() { new_menu_among 1; }
-# The height of the menu a click with BUTTON on the tray icon opens; a click
-# on the empty desktop closes it again.
-menu_height=0
-tray_menu_height() { # BUTTON
-  xdotool mousemove "$icon_x" "$icon_y" click "$1"
-  wait_for 15 "a tray menu" menu_open
-  menu_height=$((new_b - new_t))
-  xdotool mousemove 10 10 click 1
-  wait_for 10 "the menu to close" menus_closed
-}
-# Chooses the first or the last item of the system menu, which a click with
-# BUTTON on the icon opens: "設定(&S)..." and, after a separator, "終了(&X)".
-system_menu_command() { # BUTTON first|last
-  xdotool mousemove "$icon_x" "$icon_y" click "$1"
-  wait_for 15 "the system menu" menu_open
-  if [ "$2" = first ]; then
-    xdotool mousemove $((new_l + 40)) $((new_t + 12)) click 1
-  else
-    xdotool mousemove $((new_l + 40)) $((new_b - 11)) click 1
-  fi
-}
-
-# The menu bar runs along the window's top just under the caption: a click on
-# its first popup, "設定(&S)", opens it; moving along the bar opens the next,
-# "ツール(&Ｔ)", whose menu then stands further right.
-bar_y=0
-open_menu_bar() {
-  local l t
-  read -r _ l t _ _ _ < <(probe window)
-  bar_y=$((t + 32))
-  xdotool mousemove $((l + 20)) "$bar_y" click 1
-  wait_for 15 "the first menu of the menu bar" menu_open
-}
-options_open() { control_rect 1010 1010; }
-options_closed() { ! options_open; }
-open_options() {
-  open_menu_bar
-  local first_l=$new_l l x
-  read -r _ l _ _ _ _ < <(probe window)
-  for ((x = l + 40; x < l + 240; x += 10)); do
-    xdotool mousemove "$x" "$bar_y"
-    if menu_open && [ "$new_l" != "$first_l" ]; then break; fi
-  done
-  [ "$new_l" != "$first_l" ] || fail "the menu ツール(&Ｔ) did not open"
-  # "オプション(&O)..." is its last item.
-  xdotool mousemove $((new_l + 40)) $((new_b - 11)) click 1
-  wait_for 15 "the options dialog" options_open
-}
 # The options dialog's boxes, "ID=CHECK" for each, in a fixed order.
-option_boxes() {
-  local id answer
-  for id in 1017 1015 1016 1018 1013 1021 1022 1023; do
-    answer=$(probe control 1010 "$id")
-    echo -n "$id=${answer##* } "
-  done
-}
+option_boxes() { check_states "$options" 1017 1015 1016 1018 1013 1021 1022 1023; }
 
 step "a folder with the program, its entries and settings; the first start keeps the window hidden"
 run=$work/run
@@ -87,9 +25,9 @@ data_before=$(md5sum <"$run/Brindleway.bwz")
 use_shell_desktop
 start_program "$run"
 wait_for 60 "the program to start" running
-wait_for 30 "the taskbar" locate_icon
-wait_for 30 "the tray icon" icon_shown
-window_hidden || fail "the settings window is shown at start"
+wait_for 30 "the taskbar" find_tray_icon
+wait_for 30 "the tray icon" tray_icon_shown
+settings_in_state hidden || fail "the settings window is shown at start"
 
 step "the left button opens the launcher menu, the right one the system menu"
 tray_menu_height 1
@@ -100,51 +38,49 @@ system_height=$menu_height
   || fail "the two tray menus are alike ($launcher_height pixels high): they cannot be told apart"
 
 step "show the settings window through the system menu and move it by its caption"
-system_menu_command 3 first
-wait_for 15 "the settings window" window_visible
-read -r _ l t _ _ _ < <(probe window)
+system_menu_command 3 settings
+wait_for 15 "the settings window" settings_in_state visible
+read_settings_rect
+l=$settings_l t=$settings_t
 xdotool mousemove $((l + 150)) $((t + 10)) mousedown 1
 for step_px in 10 30 60 90 120; do
   xdotool mousemove $((l + 150 - step_px)) $((t + 10 - step_px * 3 / 4))
   sleep 0.1
 done
 xdotool mouseup 1
-moved() { read -r _ x y _ _ _ < <(probe window) && [ "$x" -lt "$l" ] && [ "$y" -lt "$t" ]; }
+moved() { read_settings_rect && [ "$settings_l" -lt "$l" ] && [ "$settings_t" -lt "$t" ]; }
 wait_for 10 "the window to move" moved
-read -r _ left top _ _ _ < <(probe window)
+left=$settings_l top=$settings_t
 echo "the window moved from $l,$t to $left,$top"
 
 step "tick 'show at start' and 'swap the mouse buttons' in the options dialog; OK"
 open_options
-[ "$(option_boxes)" = "1017=0 1015=0 1016=0 1018=0 1013=0 1021=0 1022=0 1023=0 " ] \
+[ "$(option_boxes)" = "1017=0 1015=0 1016=0 1018=0 1013=0 1021=0 1022=0 1023=0" ] \
   || fail "the options dialog opens with: $(option_boxes)"
-click_control 1010 1017
-click_control 1010 1013
-click_control 1010 1
-wait_for 15 "the options dialog to close" options_closed
+set_check_box "$options" 1017 1
+set_check_box "$options" 1013 1
+close_options 1
 
 step "exit through 設定(&S) > アプリケーションの終了(&X) in the menu bar"
-open_menu_bar
-xdotool mousemove $((new_l + 40)) $((new_b - 11)) click 1
-wait_for 20 "the program to end" app_ended
+menu_bar_command 0 x
+wait_for 20 "the program to end" program_ended
 [ "$(probe mutex)" = gone ] || fail "the single-instance mutex is still there"
-wait_for 10 "the tray icon to go" icon_gone
+wait_for 10 "the tray icon to go" tray_icon_gone
 [ "$(md5sum <"$run/Brindleway.bwz")" = "$data_before" ] || fail "the data file changed"
 
 step "start again: the window shows where it was left"
 start_program "$run"
-wait_for 60 "the settings window" window_visible
+wait_for 60 "the settings window" settings_in_state visible
 read -r _ x y _ _ count < <(probe window)
 [ "$x $y" = "$left $top" ] || fail "the window is at $x,$y, it was left at $left,$top"
 [ "$count" = 1 ] || fail "$count settings windows"
-wait_for 30 "the tray icon" icon_shown
+wait_for 30 "the tray icon" tray_icon_shown
 
 step "the options are kept: the dialog shows them, and the tray buttons are swapped"
 open_options
-[ "$(option_boxes)" = "1017=1 1015=0 1016=0 1018=0 1013=1 1021=0 1022=0 1023=0 " ] \
+[ "$(option_boxes)" = "1017=1 1015=0 1016=0 1018=0 1013=1 1021=0 1022=0 1023=0" ] \
   || fail "the options dialog opens with: $(option_boxes)"
-click_control 1010 2
-wait_for 15 "the options dialog to close" options_closed
+close_options 2
 tray_menu_height 3
 [ "$menu_height" = "$launcher_height" ] \
   || fail "the right button opened a menu $menu_height pixels high, the launcher menu is $launcher_height"
@@ -164,13 +100,11 @@ kill -0 "$first_pid" || fail "the first copy ended"
 read -r state _ _ _ _ count < <(probe window)
 [ "$state $count" = "visible 1" ] || fail "after the second start: $state, $count settings windows"
 # A second icon would stand in the cell left of the first.
-icon_x=$((icon_x - 20))
-icon_gone || fail "a second tray icon appeared"
-icon_x=$((icon_x + 20))
+[ "$(colours_at $((tray_x - 20)) "$tray_y")" -eq 1 ] || fail "a second tray icon appeared"
 
 step "the first copy still answers: 終了(&X), now on the left button, ends it"
-system_menu_command 1 last
-wait_for 20 "the program to end" app_ended
-wait_for 10 "the tray icon to go" icon_gone
+system_menu_command 1 exit
+wait_for 20 "the program to end" program_ended
+wait_for 10 "the tray icon to go" tray_icon_gone
 
 echo "PASS"
