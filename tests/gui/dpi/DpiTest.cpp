@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "support/PixelCanvas.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/OwnerDraw.h"
 #include "tray/TrayIcon.h"
@@ -59,56 +60,7 @@ SIZE IconSize(HICON icon) {
     return {bitmap.bmWidth, bitmap.bmHeight};
 }
 
-// A 32-bit bitmap in a memory device context, filled with black.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<DWORD*>(bits);
-        old_ = SelectObject(dc_, bitmap_);
-    }
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC Dc() const { return dc_; }
-    COLORREF Pixel(int x, int y) const {
-        GdiFlush();
-        DWORD bgra = bits_[y * width_ + x];
-        return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-    }
-    // The smallest rectangle inside the area holding every pixel that is
-    // not the colour given.
-    RECT Extent(RECT area, COLORREF colour) const {
-        RECT found{area.right, area.bottom, area.left, area.top};
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                if (Pixel(x, y) != colour) {
-                    found.left = std::min<LONG>(found.left, x);
-                    found.top = std::min<LONG>(found.top, y);
-                    found.right = std::max<LONG>(found.right, x + 1);
-                    found.bottom = std::max<LONG>(found.bottom, y + 1);
-                }
-        return found;
-    }
-
-private:
-    int width_;
-    int height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    DWORD* bits_ = nullptr;
-    HGDIOBJ old_;
-};
+using Canvas = PixelCanvas;
 
 TEST(DpiPrefix, TheProgramRunsAtThePrefixDpi) {
     EXPECT_EQ(ExpectedDpi(), SystemDpi());

@@ -7,6 +7,7 @@
 
 #include "TraySupport.h"
 #include "support/IconWaiting.h"
+#include "support/PixelCanvas.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/OwnerDraw.h"
 #include "ui/Gdi.h"
@@ -29,64 +30,16 @@ int TextWidth(HWND window, const char* text, UINT flags) {
     return rect.right;
 }
 
-// A 32-bit bitmap in a memory device context, with the menu font selected
-// as the system selects it for a menu.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<DWORD*>(bits);
-        oldBitmap_ = SelectObject(dc_, bitmap_);
-        oldFont_ = SelectObject(dc_, font_.Get());
-    }
-    ~Canvas() {
-        SelectObject(dc_, oldFont_);
-        SelectObject(dc_, oldBitmap_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC Dc() const { return dc_; }
-    COLORREF Pixel(int x, int y) const {
-        GdiFlush();
-        DWORD bgra = bits_[y * width_ + x];
-        return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-    }
-    std::vector<DWORD> Bits() const {
-        GdiFlush();
-        return std::vector<DWORD>(bits_, bits_ + width_ * height_);
-    }
-    bool Any(RECT area, COLORREF colour) const {
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                if (Pixel(x, y) == colour)
-                    return true;
-        return false;
-    }
-    bool All(RECT area, COLORREF colour) const {
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                if (Pixel(x, y) != colour)
-                    return false;
-        return true;
-    }
+// The menu font outlives the canvas it is selected into: a base class
+// constructed first and destroyed last.
+struct MenuFontHolder {
+    Font menuFont = MenuFont();
+};
 
-private:
-    Font font_ = MenuFont();
-    int width_;
-    int height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    DWORD* bits_ = nullptr;
-    HGDIOBJ oldBitmap_;
-    HGDIOBJ oldFont_;
+// A canvas with the menu font selected as the system selects it for a menu.
+class Canvas : private MenuFontHolder, public PixelCanvas {
+public:
+    Canvas(int width, int height) : PixelCanvas(width, height, menuFont.Get()) {}
 };
 
 MEASUREITEMSTRUCT MeasureRequest(const MenuItemData* data) {
