@@ -1,8 +1,9 @@
 # Brindleway: `make run` builds the program and starts it in a Wine desktop;
 # `make test` builds everything and runs every test; `make bench` measures
-# speed and memory; `make dist` packs the release,
-# dist/Brindleway-<version>.zip. All first install what a fresh Debian
-# machine lacks (tools/setup.sh, needs root).
+# speed and memory; `make dist` packs the releases,
+# dist/Brindleway-<version>.zip (64-bit) and
+# dist/Brindleway-<version>-x86.zip (32-bit). All first install what a fresh
+# Debian machine lacks (tools/setup.sh, needs root).
 #
 # The 64-bit program (preset win64) is the one shipped, run and measured.
 # The 32-bit one (preset win32) is built with -Werror by every make test;
@@ -66,13 +67,15 @@ run: build-win64
 	cd $(RUN_DIR) && ../tools/wine-run --arch win64 --prefix "$$PWD/.wineprefix" \
 	  explorer /desktop=shell,1024x768 Brindleway.exe
 
-# The zip is built by the 64-bit build's target dist (the stripped program,
-# its help, the Japanese read-me and the licence) and copied here.
-dist: build-win64
+# Each build's target dist makes its zip (the stripped program, its help,
+# the Japanese read-me, the licence and the notices of the run-time
+# libraries it carries); both are copied here.
+dist: build-win64 build-win32
 	cmake --build --preset win64 --target dist
+	cmake --build --preset win32 --target dist
 	rm -rf dist
 	mkdir -p dist
-	cp build/win64/dist/Brindleway-*.zip dist/
+	cp build/win64/dist/Brindleway-*.zip build/win32/dist/Brindleway-*.zip dist/
 	@ls dist/*.zip
 
 clean:
