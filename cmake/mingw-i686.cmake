@@ -1,19 +1,6 @@
 # Cross-compiles for 32-bit Windows with mingw-w64's posix-threads compilers
-# and runs the resulting test executables under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# and runs the resulting test executables under Wine's 32-bit loader.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# One self-contained executable: no libgcc, libstdc++ or winpthread DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Each build folder keeps its own Wine prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run;--prefix;${CMAKE_BINARY_DIR}/wineprefix;--unmanaged")
+set(MINGW_TRIPLE i686-w64-mingw32)
+set(BRINDLEWAY_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -22,19 +22,6 @@ namespace {
 // message loop runs.
 constexpr UINT WM_REPORTLOAD = WM_APP + 2;
 
-// The help search page opens with an empty query that is not run.
-struct HelpSearchQuery {
-    int32_t cbStruct;
-    int32_t fUniCodeStrings;
-    int32_t pszSearchQuery;
-    int32_t iProximity;
-    int32_t fStemmedSearch;
-    int32_t fTitleOnly;
-    int32_t fExecute;
-    int32_t pszWindow;
-};
-static_assert(sizeof(HelpSearchQuery) == 32);
-
 HINSTANCE Module() {
     return GetModuleHandleA(nullptr);
 }
@@ -309,7 +296,8 @@ void SettingsWindow::OnAbout() {
 
 void SettingsWindow::OnHelpCommand(UINT id) {
     const char* file = Application::Instance().HelpFilePath().c_str();
-    HelpSearchQuery query{};
+    // The search page opens with an empty query that is not run.
+    HH_FTS_QUERY query{};
     query.cbStruct = sizeof query;
     switch (id) {
     case ID_HELP_CONTENTS:

@@ -4,13 +4,11 @@
 
 #include <windows.h>
 
-// HTML Help commands the program uses.
-constexpr UINT HH_DISPLAY_TOPIC = 0x0000;
-constexpr UINT HH_DISPLAY_TOC = 0x0001;
-constexpr UINT HH_DISPLAY_INDEX = 0x0002;
-constexpr UINT HH_DISPLAY_SEARCH = 0x0003;
-constexpr UINT HH_HELP_CONTEXT = 0x000F;
-constexpr UINT HH_TP_HELP_WM_HELP = 0x0011;
+// The commands and structures of HTML Help (HH_DISPLAY_TOC, HH_FTS_QUERY,
+// ...) as the system declares them, so that they have the help control's
+// layout in the 32-bit and the 64-bit program alike. The control itself is
+// loaded at run time, never linked.
+#include <htmlhelp.h>
 
 // Exactly the arguments and result of HtmlHelpA.
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Builds the release zip through its build target and checks what a user
-gets from it: one folder Brindleway-<version>/ with exactly the program
-(a stripped 32-bit x86 PE file whose version resource is the zip's version),
-the help file, a Shift-JIS read-me with CRLF line ends that names the files
-and the Run key, and the licence with CRLF line ends.
+"""Builds a release zip through its build target and checks what a user
+gets from it: one folder named like the zip with exactly the program (a
+stripped PE file for the zip's machine, x64 in Brindleway-<version>.zip and
+i386 in Brindleway-<version>-x86.zip, whose version resource is the zip's
+version), the help file, a Shift-JIS read-me with CRLF line ends that names
+the files and the Run key that program writes, the licence and the notices
+of the run-time libraries linked into the program, with CRLF line ends.
 
-  check_dist.py [--build CMAKE BUILD_DIR] --zip ZIP --version VERSION
+  check_dist.py [--build CMAKE BUILD_DIR] --zip ZIP --version VERSION --arch x64|x86
 """
 import argparse
 import os
@@ -60,32 +62,41 @@ def has_crlf_only(data):
         and data.count(b"\r") == data.count(b"\r\n")
 
 
-def check_zip(path, version):
+MACHINES = {"x64": (0x8664, "x64"), "x86": (0x14C, "i386")}
+RUN_KEY = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+RUN_KEY_32_ON_64 = "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run"
+
+
+def check_zip(path, version, arch):
     name = os.path.basename(path)
-    match = check(re.fullmatch(r"Brindleway-(\d+(?:\.\d+)*)\.zip", name),
-                  "zip name %r is not Brindleway-<version>.zip" % name)
+    suffix = "-x86" if arch == "x86" else ""
+    match = check(re.fullmatch(r"Brindleway-(\d+(?:\.\d+)*)%s\.zip" % suffix, name),
+                  "zip name %r is not Brindleway-<version>%s.zip" % (name, suffix))
     if not match:
         return
-    zip_version = re.fullmatch(r"Brindleway-(.*)\.zip", name).group(1)
+    zip_version = match.group(1)
     check(zip_version == version, "zip name's version %s, project version %s"
           % (zip_version, version))
-    folder = "Brindleway-" + zip_version + "/"
+    folder = name[:-len(".zip")] + "/"
     with zipfile.ZipFile(path) as archive:
         check(archive.testzip() is None, "a member of the zip is damaged")
         members = sorted(archive.namelist())
-        expected = sorted(folder + f for f in
-                          ("Brindleway.exe", "Brindleway.chm", "readme.txt", "LICENSE.txt"))
+        expected = sorted(folder + f for f in ("Brindleway.exe", "Brindleway.chm", "readme.txt",
+                                               "LICENSE.txt", "THIRD-PARTY.txt"))
         if not check(members == expected, "zip holds %s, expected %s" % (members, expected)):
             return
         exe = archive.read(folder + "Brindleway.exe")
         chm = archive.read(folder + "Brindleway.chm")
         readme = archive.read(folder + "readme.txt")
         licence = archive.read(folder + "LICENSE.txt")
+        notices = archive.read(folder + "THIRD-PARTY.txt")
 
     facts = pe_facts(exe)
     if check(facts is not None, "Brindleway.exe is not a PE file"):
         machine, symbols, sections = facts
-        check(machine == 0x14C, "Brindleway.exe is for machine 0x%x, not i386" % machine)
+        expected_machine, machine_name = MACHINES[arch]
+        check(machine == expected_machine,
+              "Brindleway.exe is for machine 0x%x, not %s" % (machine, machine_name))
         check(symbols == 0, "Brindleway.exe keeps %d symbols: not stripped" % symbols)
         debug = [s for s in sections if s.startswith(".debug")]
         check(not debug, "Brindleway.exe keeps debug sections %s" % debug)
@@ -106,14 +117,27 @@ def check_zip(path, version):
     else:
         check(re.search("[\u3040-\u30ff]", text), "readme.txt has no Japanese text")
         for needed in ("Brindleway.exe", "Brindleway.chm", "Brindleway.bwz", "Brindleway.ini",
-                       "LICENSE.txt", "Brindleway-" + zip_version,
-                       "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                       "LICENSE.txt", "THIRD-PARTY.txt", folder.rstrip("/"), RUN_KEY,
                        "\"Brindleway\""):
             check(needed in text, "readme.txt does not name %s" % needed)
+        # The 32-bit program's value lands in the 32-bit view on 64-bit
+        # Windows; the 64-bit program's does not.
+        check((RUN_KEY_32_ON_64 in text) == (arch == "x86"),
+              "readme.txt %s the WOW6432Node key" % ("omits" if arch == "x86" else "names"))
+        check(("64 ビットのプログラム" in text) == (arch == "x64"),
+              "readme.txt does not say which program it comes with")
         check("@" not in text, "readme.txt keeps a placeholder")
 
     check(has_crlf_only(licence), "LICENSE.txt does not end its lines with CRLF only")
     check(licence.startswith(b"MIT License"), "LICENSE.txt is not the MIT licence")
+
+    # The notices of what the program carries statically: the mingw-w64
+    # run-time, winpthreads and the GCC run-time libraries.
+    check(has_crlf_only(notices), "THIRD-PARTY.txt does not end its lines with CRLF only")
+    for needed in (b"mingw-w64", b"Zope Public License", b"Lucent Technologies",
+                   b"winpthreads", b"Lockless Inc.", b"GCC Runtime Library Exception"):
+        check(needed in notices, "THIRD-PARTY.txt does not hold the notice of %s"
+              % needed.decode())
 
 
 def main():
@@ -121,6 +145,7 @@ def main():
     parser.add_argument("--build", nargs=2, metavar=("CMAKE", "BUILD_DIR"))
     parser.add_argument("--zip", required=True)
     parser.add_argument("--version", required=True)
+    parser.add_argument("--arch", required=True, choices=sorted(MACHINES))
     args = parser.parse_args()
     if args.build:
         cmake, build_dir = args.build
@@ -128,7 +153,7 @@ def main():
                        stdout=subprocess.DEVNULL)
     if not os.path.isfile(args.zip):
         sys.exit("no zip at " + args.zip)
-    check_zip(args.zip, args.version)
+    check_zip(args.zip, args.version, args.arch)
     for failure in failures:
         print("FAIL: " + failure)
     if failures:

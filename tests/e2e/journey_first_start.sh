@@ -23,8 +23,8 @@ unzip -q "$release" -d "$work/download"
 top=$(basename "$release" .zip)
 [ "$(ls "$work/download")" = "$top" ] || fail "the zip does not hold the one folder $top"
 run=$work/download/$top
-listing=$(cd "$run" && ls | sort | tr '\n' ' ')
-[ "$listing" = "Brindleway.chm Brindleway.exe LICENSE.txt readme.txt " ] \
+listing=$(cd "$run" && ls | LC_ALL=C sort | tr '\n' ' ')
+[ "$listing" = "Brindleway.chm Brindleway.exe LICENSE.txt THIRD-PARTY.txt readme.txt " ] \
   || fail "the zip's folder $top holds: $listing"
 
 # What the user will add: a program, a document in a Japanese folder, a

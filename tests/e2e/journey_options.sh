@@ -21,10 +21,14 @@ failure_shot=journey-4-failure.png
 
 readonly run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 
-# The Run value "Brindleway" as `wine reg query` prints it, or nothing.
+# The Run value "Brindleway" as `wine reg query` prints it, or nothing; in
+# a 64-bit prefix, from the registry view named (64 or 32: WOW6432Node),
+# by default the one of the program's own architecture.
+view=""
+[ "${BRINDLEWAY_WINE_ARCH:-win64}" = win64 ] && view=64
 run_value() {
-  wine_run reg query "$run_key" /v Brindleway 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *Brindleway *REG_SZ *//p'
+  wine_run reg query "$run_key" /v Brindleway ${view:+"/reg:${1:-$view}"} 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *Brindleway *REG_SZ *//p'
 }
 run_value_gone() { [ -z "$(run_value)" ]; }
 
@@ -99,6 +103,9 @@ close_options 1
 expected="\"$(winpath "$run")\\Brindleway.exe\""
 value=$(run_value)
 [ "$value" = "$expected" ] || fail "the Run value is [$value], expected [$expected]"
+# The 64-bit program writes where 64-bit Windows reads it for 64-bit
+# programs, not in the 32-bit view (WOW6432Node).
+[ -z "$view" ] || [ -z "$(run_value 32)" ] || fail "the Run value went to WOW6432Node"
 
 step "the left button now opens the system menu, with the three shortcuts on top"
 open_tray_menu 1

@@ -5,30 +5,15 @@
 // checked by check_chm.py.
 #include <windows.h>
 
+#include <htmlhelp.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
 
-constexpr UINT kDisplayToc = 0x01;
-constexpr UINT kDisplayIndex = 0x02;
-constexpr UINT kDisplaySearch = 0x03;
-constexpr UINT kHelpContext = 0x0F;
-
 using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-
-// The control's search request: eight 32-bit fields, only the size set.
-struct FtsQuery {
-    int cbStruct;
-    BOOL fUniCodeStrings;
-    LPCSTR pszSearchQuery;
-    LONG iProximity;
-    BOOL fStemmedSearch;
-    BOOL fTitleOnly;
-    BOOL fExecute;
-    LPCSTR pszWindow;
-};
 
 class HelpFile : public testing::Test {
 protected:
@@ -61,23 +46,23 @@ private:
 };
 
 TEST_F(HelpFile, MapIdsOfThePromptsOpenTheHelp) {
-    EXPECT_NE(nullptr, Ask(kHelpContext, 5001));
-    EXPECT_NE(nullptr, Ask(kHelpContext, 5002));
+    EXPECT_NE(nullptr, Ask(HH_HELP_CONTEXT, 5001));
+    EXPECT_NE(nullptr, Ask(HH_HELP_CONTEXT, 5002));
 }
 
 TEST_F(HelpFile, AnUnmappedIdOpensNothing) {
     // The control answers from the file's map, not blindly.
-    EXPECT_EQ(nullptr, Ask(kHelpContext, 5003));
-    EXPECT_EQ(nullptr, Ask(kHelpContext, 7000));
+    EXPECT_EQ(nullptr, Ask(HH_HELP_CONTEXT, 5003));
+    EXPECT_EQ(nullptr, Ask(HH_HELP_CONTEXT, 7000));
 }
 
 TEST_F(HelpFile, ContentsIndexAndSearchOpen) {
-    EXPECT_NE(nullptr, Ask(kDisplayToc, 0));
-    EXPECT_NE(nullptr, Ask(kDisplayIndex, 0));
-    FtsQuery query{};
+    EXPECT_NE(nullptr, Ask(HH_DISPLAY_TOC, 0));
+    EXPECT_NE(nullptr, Ask(HH_DISPLAY_INDEX, 0));
+    // The search request as the program makes it: only the size set.
+    HH_FTS_QUERY query{};
     query.cbStruct = sizeof query;
-    ASSERT_EQ(32, query.cbStruct);
-    EXPECT_NE(nullptr, Ask(kDisplaySearch, reinterpret_cast<DWORD_PTR>(&query)));
+    EXPECT_NE(nullptr, Ask(HH_DISPLAY_SEARCH, reinterpret_cast<DWORD_PTR>(&query)));
 }
 
 } // namespace

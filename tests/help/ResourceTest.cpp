@@ -792,17 +792,26 @@ TEST_F(Resources, ManifestAsksForCommonControls6) {
          }) {
         EXPECT_NE(std::string::npos, manifest.find(part)) << part;
     }
+    // The program and the assembly it asks for are of this build's
+    // architecture: a loader ignores a manifest of another one.
+    const std::string arch = sizeof(void*) == 8 ? "amd64" : "x86";
+    const std::string archAttribute = "processorArchitecture=\"" + arch + "\"";
+    const size_t first = manifest.find(archAttribute);
+    ASSERT_NE(std::string::npos, first) << archAttribute;
+    EXPECT_NE(std::string::npos, manifest.find(archAttribute, first + 1)) << archAttribute;
+    EXPECT_EQ(std::string::npos, manifest.find("@")) << "a placeholder was left";
 
     // The loader honoured it: the common controls this process runs with
-    // come from the side-by-side assembly of version 6, not the system folder.
-    // (Wine's copy there answers DllGetVersion with 5.81, so the path it is.)
+    // come from the side-by-side assembly of version 6 for its architecture,
+    // not the system folder. (Wine's copy there answers DllGetVersion with
+    // 5.81, so the path it is.)
     const HMODULE comctl = GetModuleHandleA("comctl32.dll");
     ASSERT_NE(nullptr, comctl);
     char path[MAX_PATH] = {};
     ASSERT_LT(0u, GetModuleFileNameA(comctl, path, MAX_PATH));
     CharLowerA(path);
-    EXPECT_NE(nullptr, std::strstr(path, "microsoft.windows.common-controls_6595b64144ccf1df_6."))
-        << path;
+    const std::string assembly = arch + "_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+    EXPECT_NE(nullptr, std::strstr(path, assembly.c_str())) << path;
 }
 
 std::wstring WindowsSetting(const wchar_t* space, const wchar_t* name) {
@@ -814,7 +823,10 @@ std::wstring WindowsSetting(const wchar_t* space, const wchar_t* name) {
 }
 
 // The loader read the DPI awareness from the manifest: per monitor (v2)
-// where the system knows it, the system's DPI before.
+// where the system knows it, the system's DPI before. A loader reads no
+// setting from a manifest of another architecture. (The thread's awareness
+// itself proves nothing under Wine 8: it answers "per monitor", version 1,
+// with or without a manifest.)
 TEST_F(Resources, ManifestDeclaresDpiAwareness) {
     EXPECT_EQ(
         L"PerMonitorV2, System",

@@ -6,7 +6,10 @@ popups of the options dialog, contents, index and search) must be inside it
 and must lead to pages that exist. Wine has no HTML engine, so this is the
 check that the help works, short of looking at it on Windows.
 
-    check_chm.py PATH/Brindleway.chm
+The version page must name the version as the version dialog shows it,
+when that is given.
+
+    check_chm.py PATH/Brindleway.chm [VERSION-AS-SHOWN]
 """
 
 import os
@@ -32,7 +35,8 @@ LCID_JAPANESE = 0x411
 
 
 class Checker:
-    def __init__(self, path):
+    def __init__(self, path, version_shown=None):
+        self.version_shown = version_shown
         self.chm = ChmFile(path)
         self.failures = []
         self.default_window = ""
@@ -245,14 +249,22 @@ class Checker:
         self.check_popups()
         self.check_sitemaps()
         self.check_pages()
+        self.check_version()
         return self.failures
+
+    def check_version(self):
+        if self.version_shown is None:
+            return
+        expected = "バージョン %s について" % self.version_shown
+        if expected not in self.text("/about.html"):
+            self.fail("about.html does not say %s" % expected)
 
 
 def main(argv):
-    if len(argv) != 1:
+    if len(argv) not in (1, 2):
         print(__doc__.strip().splitlines()[-1].strip(), file=sys.stderr)
         return 2
-    failures = Checker(argv[0]).run()
+    failures = Checker(*argv).run()
     for failure in failures:
         print("FAIL:", failure)
     print("%s: %s" % (argv[0], "%d problem(s)" % len(failures) if failures else "all checks passed"))

@@ -102,6 +102,39 @@ TEST_F(DataFileTest, LoadedEntriesAreTheSavedOnes) {
     EXPECT_EQ(5, reloaded->FindFreeId(false));
 }
 
+// The 32-bit and the 64-bit program keep the same data file: a file the
+// 32-bit program wrote (kept in the tree as it wrote it) loads in every build,
+// and every build writes that table to the same bytes. The table has names
+// with the trail bytes 0x5C (表, ソ) and 0x7C (ポ), and a name and a path of
+// the greatest length.
+TEST_F(DataFileTest, FileOfThe32BitProgramLoadsAndIsWrittenAlike) {
+    const std::string longName(kNameSize - 1, 'n');
+    const std::string longPath = "C:\\" + std::string(kPathSize - 4, 'p');
+    store->InsertData(MakeEntry("表計算", KIND_GROUP, kParentTopLevel), -1);
+    store->InsertData(MakeEntry("ソフト", KIND_FILE, 0, "C:\\Program Files\\表計算\\ソフト.exe"),
+                      -1);
+    store->InsertData(MakeEntry("ポータル", KIND_GROUP, 0), -1);
+    store->InsertData(MakeEntry("ポ", KIND_URL, 2, "https://example.jp/ポ|表"), -1);
+    store->InsertData(MakeEntry(longName.c_str(), KIND_FILE, kParentTopLevel, longPath.c_str()),
+                      -1);
+    ASSERT_EQ(1, store->CommitData());
+    const Bytes kept = ReadBytes(BRINDLEWAY_TABLE_OF_32BIT_PROGRAM);
+    ASSERT_EQ(static_cast<size_t>(BRINDLEWAY_TABLE_OF_32BIT_PROGRAM_SIZE), kept.size());
+    EXPECT_EQ(kept, ReadBytes(DataFile()));
+
+    TempDir other;
+    WriteBytes(other.File("Brindleway.bwz"), kept);
+    ItemStore reader(&platform);
+    reader.SetDirectory(other.Path());
+    ASSERT_EQ(1, reader.LoadData());
+    ASSERT_EQ(5, reader.GetCommittedNum());
+    for (int i = 0; i < 5; ++i) {
+        const LaunchEntry& a = *store->GetCommittedData(i);
+        const LaunchEntry& b = *reader.GetCommittedData(i);
+        EXPECT_EQ(0, std::memcmp(&a, &b, sizeof a)) << i;
+    }
+}
+
 TEST_F(DataFileTest, MissingFileLoadsNothing) {
     EXPECT_EQ(0, store->LoadData());
     EXPECT_EQ(DataFileState::Missing, store->GetLoadReport().state);

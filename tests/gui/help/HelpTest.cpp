@@ -24,7 +24,8 @@ struct HelpCall {
     std::string file;
     UINT command;
     DWORD_PTR data;
-    std::vector<int32_t> query; // the search request's fields
+    HH_FTS_QUERY query; // the search request, as the help control reads it
+    bool hasQuery;
 };
 
 // A fake registry, loader and help control, recording what is asked of them.
@@ -72,10 +73,10 @@ HMODULE WINAPI Load(LPCSTR file, HANDLE, DWORD flags) {
 }
 
 HWND WINAPI HtmlHelp(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
-    HelpCall call{caller, file ? file : "", command, data, {}};
+    HelpCall call{caller, file ? file : "", command, data, {}, false};
     if (command == HH_DISPLAY_SEARCH && data) {
-        auto* fields = reinterpret_cast<const int32_t*>(data);
-        call.query.assign(fields, fields + fields[0] / 4);
+        call.query = *reinterpret_cast<const HH_FTS_QUERY*>(data);
+        call.hasQuery = true;
     }
     fake->calls.push_back(call);
     return reinterpret_cast<HWND>(0x4321);
@@ -405,10 +406,19 @@ TEST_F(HelpCommandTest, MenuCommandsAskForContentsSearchAndIndex) {
         EXPECT_EQ(nullptr, call.caller);
         EXPECT_EQ("C:\\Tools\\Brindleway.chm", call.file);
         EXPECT_EQ(test.command, call.command);
-        if (test.command == HH_DISPLAY_SEARCH)
-            EXPECT_EQ((std::vector<int32_t>{32, 0, 0, 0, 0, 0, 0, 0}), call.query);
-        else
+        if (test.command == HH_DISPLAY_SEARCH) {
+            // The control checks the size against its own layout, which
+            // holds two pointers: 32 bytes in a 32-bit program, 40 in a
+            // 64-bit one.
+            ASSERT_TRUE(call.hasQuery);
+            EXPECT_EQ(sizeof(void*) == 8 ? 40 : 32, call.query.cbStruct);
+            EXPECT_EQ(static_cast<int>(sizeof(HH_FTS_QUERY)), call.query.cbStruct);
+            EXPECT_EQ(nullptr, call.query.pszSearchQuery);
+            EXPECT_EQ(nullptr, call.query.pszWindow);
+            EXPECT_FALSE(call.query.fExecute);
+        } else {
             EXPECT_EQ(0u, call.data);
+        }
     }
 }
 

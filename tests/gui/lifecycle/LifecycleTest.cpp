@@ -144,7 +144,7 @@ TEST_F(LifecycleTest, TrayIconIsAddedOnceAfterBothMenus) {
     EXPECT_TRUE(menusBuiltAtAdd);
 
     const NOTIFYICONDATAA& icon = shell.calls[0].icon;
-    EXPECT_EQ(88u, icon.cbSize);
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), icon.cbSize);
     EXPECT_EQ(Handle(), icon.hWnd);
     EXPECT_EQ(1u, icon.uID);
     EXPECT_EQ(7u, icon.uFlags);

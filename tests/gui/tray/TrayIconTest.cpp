@@ -44,13 +44,15 @@ TEST(TrayIconComponentTest, ButtonsChooseTheirMenusAndOpt5SwapsThem) {
     }
 }
 
-TEST(TrayIconComponentTest, DataIsThe88ByteLayoutForItsOwner) {
+// The first layout of the tray icon's data (88 bytes in a 32-bit program,
+// 104 in a 64-bit one), which every version of the shell takes.
+TEST(TrayIconComponentTest, DataIsTheFirstLayoutForItsOwner) {
     HiddenWindow owner;
     HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
     TrayIcon tray;
     tray.Fill(owner.Handle(), icon);
     const NOTIFYICONDATAA& data = tray.Data();
-    EXPECT_EQ(88u, data.cbSize);
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), data.cbSize);
     EXPECT_EQ(owner.Handle(), data.hWnd);
     EXPECT_EQ(1u, data.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), data.uFlags);
@@ -173,7 +175,7 @@ TEST(LaunchingComponentTest, ShellFoldersOpenByTheirItemIdLists) {
     OpenShellFolder(documents);
     std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(60u, calls[0].size);
+    EXPECT_EQ(sizeof(SHELLEXECUTEINFOA), calls[0].size);
     EXPECT_EQ(static_cast<DWORD>(SEE_MASK_IDLIST), calls[0].mask);
     EXPECT_EQ("open", calls[0].verb);
     EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
