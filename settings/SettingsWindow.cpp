@@ -177,8 +177,7 @@ void SettingsWindow::GrayHelpCommands() {
 void SettingsWindow::ReportLoadProblem() {
     const LoadReport& report = store.GetLoadReport();
     std::string text;
-    const char* readAgain = "\n保存する前にもう一度読み込み、読み込めたときは上書きせずにその内容を"
-                            "読み込みます。";
+    bool unread = report.state == DataFileState::InUse || report.state == DataFileState::Unreadable;
     if (report.state == DataFileState::Damaged && report.salvagedCount > 0)
         text = "データファイルが壊れていたため、壊れていない " +
                std::to_string(report.salvagedCount) +
@@ -192,19 +191,19 @@ void SettingsWindow::ReportLoadProblem() {
         text = "データファイルの項目の番号に重複や範囲外のものがあったため、"
                "番号を付け直して読み込みました。内容を確認してください。";
     else if (report.state == DataFileState::InUse)
-        text = std::string("データファイルを他のプログラムが使用していたため、項目を読み込めません"
-                           "でした。") +
-               readAgain;
+        text = "データファイルを他のプログラムが使用していたため、項目を読み込めませんでした。";
     else if (report.state == DataFileState::Unreadable)
-        text =
-            std::string("データファイルを読み込めませんでした（アクセスが拒否されたか、読み取りに"
-                        "失敗しました）。") +
-            readAgain;
+        text = "データファイルを読み込めませんでした（アクセスが拒否されたか、読み取りに失敗しま"
+               "した）。";
     else
         return;
+    if (unread)
+        text += "\n保存する前にもう一度読み込み、読み込めたときは上書きせずにその内容を読み込み"
+                "ます。読み込めないときは、写しを残せるまで上書きしません:\n" +
+                store.DataFilePath();
     if (!report.keptCopy.empty())
         text += "\n\n元のファイルは次の名前で残してあります:\n" + report.keptCopy;
-    else
+    else if (!unread)
         text += "\n\n元のファイルの写しを作れなかったため、写しを作れるまで元のファイルは"
                 "上書きしません。保存するときに写しを作り、その名前をお知らせします:\n" +
                 store.DataFilePath();

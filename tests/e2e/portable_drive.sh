@@ -11,6 +11,8 @@
 # tool from S:.
 #
 #   portable_drive.sh BRINDLEWAY_EXE PROBE_EXE SEED_EXE MARKER_EXE PREFIX SOURCE_DIR
+#
+# Screenshot: portable-drive-editor.png, the editor with the stored path.
 set -euo pipefail
 
 program=$1 probe=$2 seed=$3 marker=$4 prefix=$5 source=$6
@@ -94,6 +96,7 @@ wait_for 15 "marker.exe in the Open dialog's list" file_listed marker.exe
 xdotool mousemove "$row_x" "$row_y" click --repeat 2 --delay 80 1
 wait_for 15 "the Open dialog to close" file_dialog_closed
 wait_for 10 "the path without the drive letter" text_is 追加 1006 '\Tools\marker.exe'
+screenshot portable-drive-editor.png
 dialog_control 追加 1004
 [ "$ctl_text" = stick-tool ] || fail "the name became [$ctl_text]"
 click_dialog_control 追加 1
