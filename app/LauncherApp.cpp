@@ -24,6 +24,11 @@ void ShowStorePrompt(unsigned stringId) {
 // Runs the whole program; always reports failure so that the framework goes
 // straight to ExitInstance without a message loop of its own.
 BOOL LauncherApp::InitInstance() {
+    // A path on a removable drive without its medium, or on a drive that is
+    // gone, fails at once instead of raising the system's "no disk" box,
+    // which would hold the window's thread (or the icon worker) until
+    // someone answers it.
+    SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS);
     if (AnotherCopyRuns())
         return FALSE;
     SetUpPaths();

@@ -41,9 +41,19 @@ int RemoveFromTable(int count, const std::function<const LaunchEntry*(int)>& ent
 
 } // namespace
 
+// A path that goes to the shell as written (an address, a shell folder) is
+// never broken. A bare name that is not beside the program is judged by the
+// system's search, which is where the launch finds it, never by whatever
+// folder the launcher happens to run in.
 bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder) {
-    return entry.kind == KIND_FILE &&
-           !SomethingExistsAt(ExpandEntryPath(entry.path, programFolder).c_str());
+    if (entry.kind != KIND_FILE)
+        return false;
+    EntryCommand command = EntryCommandOf(entry.path, programFolder);
+    if (IsShellPath(command.file.c_str()))
+        return false;
+    if (command.searched)
+        return !FoundBySystemSearch(command.file);
+    return !SomethingExistsAt(command.file.c_str());
 }
 
 RemovedCounts RemoveBrokenEntries(ItemStore& store) {

@@ -7,8 +7,10 @@
 #include <string>
 
 // A file entry with nothing at its path (an empty path included), once the
-// path is expanded and resolved against the program's folder. Groups and
-// URLs are never broken, whatever their path holds.
+// path is expanded and resolved as a launch resolves it; a bare name that is
+// not beside the program is looked for as the shell looks for it. Groups,
+// URLs and file entries whose path goes to the shell as written (an address,
+// a shell folder) are never broken.
 bool IsBrokenEntry(const LaunchEntry& entry, const std::string& programFolder);
 
 // What the removal took away from each table, subtrees included.

@@ -8,6 +8,7 @@
 #include "dialogs/UrlScheme.h"
 #include "platform/AnsiText.h"
 #include "ui/DroppedFiles.h"
+#include "ui/EntryPath.h"
 
 namespace {
 
@@ -33,11 +34,12 @@ std::string_view EntryName(std::string_view path, bool folder) {
 
 } // namespace
 
-bool EntryForDroppedPath(const std::string& path, LaunchEntry* entry) {
+bool EntryForDroppedPath(const std::string& path, const std::string& programFolder,
+                         bool programOnRemovableDrive, LaunchEntry* entry) {
     *entry = EmptyLaunchEntry();
     bool folder = IsFolder(path);
     std::string_view fileName = std::string_view(path).substr(FileNameStart(path));
-    std::string target = path;
+    std::string target = PortablePathOf(path, programFolder, programOnRemovableDrive);
     entry->kind = KIND_FILE;
     if (!folder && HasExtension(fileName, ".url")) {
         std::string address = InternetShortcutAddress(path);

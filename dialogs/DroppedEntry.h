@@ -15,9 +15,12 @@
 // The name is the path's last element, without its extension for a file
 // (a folder's name is kept whole: "v1.2" is no extension) and the whole path
 // for a drive's root; a name longer than the field is cut at a character.
-// Returns false, leaving the entry unspecified, when the path or the
-// address does not fit the entry's path field.
-bool EntryForDroppedPath(const std::string& path, LaunchEntry* entry);
+// A file's path is stored in its portable form (PortablePathOf: without
+// the drive letter when the program runs from a removable drive and the
+// file lies on it). Returns false, leaving the entry unspecified, when the
+// path or the address does not fit the entry's path field.
+bool EntryForDroppedPath(const std::string& path, const std::string& programFolder,
+                         bool programOnRemovableDrive, LaunchEntry* entry);
 
 // The path in lines short enough for a message box, which does not break a
 // word wider than the screen: cut at characters, never inside one.

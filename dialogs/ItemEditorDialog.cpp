@@ -14,6 +14,7 @@
 #include "ui/EntryPath.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -191,13 +192,25 @@ std::string ItemEditorDialog::BrowseStartFolder() const {
     return path;
 }
 
+// The chosen file's path goes into the path edit in the form it will be
+// stored in (portable when the program runs from a removable drive). A file
+// whose name has no form in the ANSI code page is refused: stored changed,
+// it would open nothing.
 void ItemEditorDialog::OnBrowse() {
-    std::string path;
-    std::string fileName;
-    if (!ChooseFileToOpen(hwnd_, kFileFilter, kFileDialogFlags, &path, &fileName,
+    std::wstring chosen;
+    std::wstring chosenName;
+    if (!ChooseFileToOpen(hwnd_, kFileFilter, kFileDialogFlags, &chosen, &chosenName,
                           BrowseStartFolder()))
         return;
-    // The chooser's buffer holds MAX_PATH bytes, so the path fits its field.
+    std::string path;
+    std::string fileName;
+    if (!AnsiFormOf(chosen, &path) || !AnsiFormOf(chosenName, &fileName))
+        return RefuseName(chosen);
+    path = PortablePathOf(path, programFolder, OnRemovableDrive(programFolder));
+    // The chooser's buffer holds MAX_PATH characters; a path of wide
+    // characters may still take more bytes than the field holds.
+    if (path.size() > pathEdit.maxBytes)
+        return Refuse(("パスが長すぎるため使えません:\n" + PathInLines(path)).c_str());
     SetDlgItemTextA(hwnd_, IDC_EDITOR_PATH, path.c_str());
     if (Item(IDC_EDITOR_NAME).Text().empty())
         SetDlgItemTextA(hwnd_, IDC_EDITOR_NAME, FittingText(fileName, nameEdit.maxBytes).c_str());
@@ -217,19 +230,23 @@ bool ItemEditorDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* resul
 // that holds an address); an entry being edited keeps its kind, so a file
 // entry takes the dropped file itself and a URL entry only an address.
 void ItemEditorDialog::OnDropFiles(HDROP drop) {
-    std::vector<std::string> paths = DroppedPaths(drop);
+    std::vector<DroppedPath> paths = DroppedPaths(drop);
     DragFinish(drop);
     if (paths.empty())
         return;
-    const std::string& path = paths.front();
+    if (!paths.front().hasAnsiForm)
+        return RefuseName(paths.front().name);
+    const std::string& path = paths.front().path;
     std::string tooLong = "パスまたはURLが長すぎるため使えません:\n" + PathInLines(path);
     LaunchEntry dropped;
-    if (!EntryForDroppedPath(path, &dropped))
+    bool removable = OnRemovableDrive(programFolder);
+    if (!EntryForDroppedPath(path, programFolder, removable, &dropped))
         return Refuse(tooLong.c_str());
     bool kindFixed = !KindList().IsEnabled();
     int kind = kindFixed ? KindList().Selection() : dropped.kind;
     if (kind == KIND_FILE && dropped.kind != KIND_FILE &&
-        !CopyFitting(dropped.path, sizeof dropped.path, path))
+        !CopyFitting(dropped.path, sizeof dropped.path,
+                     PortablePathOf(path, programFolder, removable)))
         return Refuse(tooLong.c_str());
     if (kind == KIND_GROUP || (kind == KIND_URL && dropped.kind != KIND_URL)) {
         MessageBeep(MB_OK);
@@ -300,4 +317,9 @@ bool ItemEditorDialog::ComposeUrl() {
 
 void ItemEditorDialog::Refuse(const char* message) {
     ShowMessage(message, MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}
+
+void ItemEditorDialog::RefuseName(const std::wstring& name) {
+    std::wstring text = WideOf(kNoAnsiFormText) + L"\n" + WideInLines(name);
+    ShowMessage(text, MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }

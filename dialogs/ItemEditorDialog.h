@@ -23,6 +23,11 @@ public:
     // The filter of the Browse button's Open File dialog.
     static constexpr const char* kFileFilter = "すべてのファイル (*.*)|*.*||";
     static constexpr DWORD kFileDialogFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    // What a file whose name has no Shift-JIS form is refused with, before
+    // its name.
+    static constexpr const char* kNoAnsiFormText =
+        "このファイルの名前にはシフトJISにない文字が含まれているため使えません"
+        "（そのままでは開けない名前に変わってしまいます）:";
 
     ItemEditorDialog();
 
@@ -60,6 +65,7 @@ private:
     void MoveSchemeToList();
     bool ComposeUrl();
     void Refuse(const char* message);
+    void RefuseName(const std::wstring& name);
 
     ComboBox KindList() const { return ComboBox(GetDlgItem(hwnd_, IDC_EDITOR_KIND)); }
     ComboBox SchemeList() const { return ComboBox(GetDlgItem(hwnd_, IDC_EDITOR_SCHEME)); }

@@ -41,6 +41,10 @@ constexpr const char* kAutostartNotChanged =
     "コンピュータ起動時の自動起動の設定を変更できませんでした。";
 constexpr const char* kOptionsNotSaved = "オプションを設定ファイルに保存できませんでした。\n"
                                          "変更した設定はプログラムを終了するまで有効です。";
+constexpr const char* kRemovalAfterReload =
+    "データファイルを読み込めるようになったため、上書きせずに読み込み直し、"
+    "その内容からリンクの切れているメニューを削除しました。\n"
+    "読み込み直す前の変更は保存していません。内容を確認してください。";
 constexpr const char* kRemovalNotSaved =
     "リンクの切れているメニューの削除をデータファイルに保存できませんでした。\n"
     "設定画面で「OK」か「適用」を押すと、もう一度保存します。";
@@ -115,8 +119,19 @@ void OptionsDialog::RemoveBrokenLinks() {
     RemovedCounts removed = RemoveBrokenEntries(*store);
     if (removed.working > 0 || removed.committed > 0)
         removedEntries = true;
-    if (!store->SaveData())
-        ShowMessage(kRemovalNotSaved, kWarning, hwnd_);
+    if (store->SaveData())
+        return;
+    if (store->LastSaveOutcome() == SaveOutcome::Reloaded) {
+        // The data file, unreadable at start, could be read now: its table
+        // is the one to clean, and both tables show it from here on.
+        store->RestoreData();
+        removedEntries = true;
+        RemoveBrokenEntries(*store);
+        ShowMessage(kRemovalAfterReload, kWarning, hwnd_);
+        if (store->SaveData())
+            return;
+    }
+    ShowMessage(kRemovalNotSaved, kWarning, hwnd_);
 }
 
 void OptionsDialog::OnOK() {

@@ -25,8 +25,9 @@ public:
 
     // The autostart state the registry gave when the dialog opened.
     int AutostartStateAtOpen() const { return autostartStateAtOpen; }
-    // Whether the removal of broken entries took anything away, from either
-    // table; that stands whatever button ends the dialog.
+    // Whether the removal of broken entries changed either table (took
+    // entries away, or found the data file readable and loaded it first);
+    // that stands whatever button ends the dialog.
     bool RemovedEntries() const { return removedEntries; }
 
 protected:

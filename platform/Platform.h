@@ -33,6 +33,16 @@ enum class ReadResult {
     Failed,   // there, but could not be opened or read
 };
 
+// Why a file operation failed, in the terms the user is told.
+enum class FileError {
+    None,
+    InUse,        // another program holds the file open without sharing it
+    AccessDenied, // read-only, or no right to write there
+    NameTooLong,  // the file's full name is longer than the system takes
+    DiskFull,
+    Other,
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -72,6 +82,10 @@ public:
     // target exists already. A failed copy leaves no partial target behind.
     // The copy is never read-only, whatever the source is.
     virtual bool CopyToNewFile(const std::string& source, const std::string& target) = 0;
+
+    // Why the last of the operations above that failed on this thread
+    // failed; asked right after the failure, before any other call.
+    virtual FileError LastFileError() = 0;
 
     // Waits that long before an operation is tried again.
     virtual void Pause(unsigned milliseconds) = 0;
@@ -127,6 +141,7 @@ public:
     bool CopyToNewFile(const std::string& source, const std::string& target) override {
         return inner_.CopyToNewFile(source, target);
     }
+    FileError LastFileError() override { return inner_.LastFileError(); }
     void Pause(unsigned milliseconds) override { inner_.Pause(milliseconds); }
     void ShowPrompt(unsigned stringId) override { inner_.ShowPrompt(stringId); }
 

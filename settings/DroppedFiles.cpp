@@ -11,7 +11,9 @@
 #include "dialogs/DroppedEntry.h"
 #include "settings/EntryLookup.h"
 #include "ui/DroppedFiles.h"
+#include "ui/EntryPath.h"
 #include "ui/MessageBox.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ std::set<int32_t> IdsInUse(ItemStore& store) {
 } // namespace
 
 void SettingsWindow::OnDropFiles(HDROP drop) {
-    std::vector<std::string> paths = DroppedPaths(drop);
+    std::vector<DroppedPath> paths = DroppedPaths(drop);
     POINT point{};
     bool inClient = DropPointInClient(drop, &point);
     DragFinish(drop);
@@ -42,7 +44,7 @@ void SettingsWindow::OnDropFiles(HDROP drop) {
         parent = store.GetData(index)->id;
     }
 
-    std::vector<std::string> refused;
+    RefusedDrops refused;
     int32_t lastAdded = AddDroppedEntries(paths, parent, &refused);
     if (lastAdded != kNoId) {
         // The list shows the group the entries went into.
@@ -51,21 +53,27 @@ void SettingsWindow::OnDropFiles(HDROP drop) {
         RebuildTree();
         SelectRowOfEntry(lastAdded);
     }
-    if (!refused.empty())
+    if (!refused.tooLong.empty() || !refused.noAnsiForm.empty())
         ReportRefusedDrops(refused);
 }
 
 // Appends an entry for each path to the group, in the order dropped, and
 // returns the id of the last one added (kNoId for none). Paths the entries
-// cannot hold go to refused. A full table stops the rest: the store tells
-// the user once, and what was added before stays.
-int32_t SettingsWindow::AddDroppedEntries(const std::vector<std::string>& paths, int32_t parent,
-                                          std::vector<std::string>* refused) {
+// cannot hold, and names with no Shift-JIS form, go to refused. A full table
+// stops the rest: the store tells the user once, and what was added before
+// stays.
+int32_t SettingsWindow::AddDroppedEntries(const std::vector<DroppedPath>& paths, int32_t parent,
+                                          RefusedDrops* refused) {
     int32_t lastAdded = kNoId;
-    for (const std::string& path : paths) {
+    bool removable = OnRemovableDrive(store.Directory());
+    for (const DroppedPath& path : paths) {
+        if (!path.hasAnsiForm) {
+            refused->noAnsiForm.push_back(path.name);
+            continue;
+        }
         LaunchEntry entry;
-        if (!EntryForDroppedPath(path, &entry)) {
-            refused->push_back(path);
+        if (!EntryForDroppedPath(path.path, store.Directory(), removable, &entry)) {
+            refused->tooLong.push_back(path.path);
             continue;
         }
         entry.parent = parent;
@@ -102,10 +110,23 @@ void SettingsWindow::SelectRowOfEntry(int32_t id) {
     }
 }
 
-// Paths the entries cannot hold are left out; the user learns which.
-void SettingsWindow::ReportRefusedDrops(const std::vector<std::string>& paths) {
-    std::string text = "次の項目はパスまたはURLが長すぎるため追加しませんでした:";
-    for (const std::string& path : paths)
-        text += "\n" + PathInLines(path);
-    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+// What was left out is told in one message, by reason; the names without a
+// Shift-JIS form can only be shown in wide text.
+void SettingsWindow::ReportRefusedDrops(const RefusedDrops& refused) {
+    std::wstring text;
+    if (!refused.tooLong.empty()) {
+        std::string part = "次の項目はパスまたはURLが長すぎるため追加しませんでした:";
+        for (const std::string& path : refused.tooLong)
+            part += "\n" + PathInLines(path);
+        text = WideOf(part);
+    }
+    if (!refused.noAnsiForm.empty()) {
+        if (!text.empty())
+            text += L"\n\n";
+        text += WideOf("次の項目は名前にシフトJISにない文字が含まれているため追加しませんでした"
+                       "（そのままでは開けない名前に変わってしまいます）:");
+        for (const std::wstring& name : refused.noAnsiForm)
+            text += L"\n" + WideInLines(name);
+    }
+    ShowMessage(text, MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }

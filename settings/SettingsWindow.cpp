@@ -77,6 +77,7 @@ BOOL SettingsWindow::OnInitDialog() {
     SetWindowIcons(DpiForWindow(hwnd_));
     store.LoadData();
     store.SetCopyKeptNotice([this](const std::string& copy) { ReportCopyKept(copy); });
+    store.SetBackupSkippedNotice([this](FileError why) { ReportBackupSkipped(why); });
     firstRun = store.ReadOptions() == 0;
     groupTree.SetItemStore(&store);
     PlaceWindow();
@@ -171,12 +172,14 @@ void SettingsWindow::GrayHelpCommands() {
 }
 
 // A data file that could not be read, or whose checksum was wrong, is told
-// once, with the name of the copy of it that was kept.
+// once, with the name of the copy of it that was kept and, when there is
+// one, of the backup, which holds the last table saved before.
 void SettingsWindow::ReportLoadProblem() {
     const LoadReport& report = store.GetLoadReport();
     std::string text;
+    bool unread = report.state == DataFileState::InUse || report.state == DataFileState::Unreadable;
     if (report.state == DataFileState::Damaged && report.salvagedCount > 0)
-        text = "データファイルが壊れていたため、壊れた箇所より前の " +
+        text = "データファイルが壊れていたため、壊れていない " +
                std::to_string(report.salvagedCount) +
                " 件の項目だけを読み込みました。内容を確認してください。";
     else if (report.state == DataFileState::Damaged)
@@ -189,14 +192,25 @@ void SettingsWindow::ReportLoadProblem() {
                "番号を付け直して読み込みました。内容を確認してください。";
     else if (report.state == DataFileState::InUse)
         text = "データファイルを他のプログラムが使用していたため、項目を読み込めませんでした。";
+    else if (report.state == DataFileState::Unreadable)
+        text = "データファイルを読み込めませんでした（アクセスが拒否されたか、読み取りに失敗しま"
+               "した）。";
     else
         return;
+    if (unread)
+        text += "\n保存する前にもう一度読み込み、読み込めたときは上書きせずにその内容を読み込み"
+                "ます。読み込めないときは、写しを残せるまで上書きしません:\n" +
+                store.DataFilePath();
     if (!report.keptCopy.empty())
         text += "\n\n元のファイルは次の名前で残してあります:\n" + report.keptCopy;
-    else
+    else if (!unread)
         text += "\n\n元のファイルの写しを作れなかったため、写しを作れるまで元のファイルは"
                 "上書きしません。保存するときに写しを作り、その名前をお知らせします:\n" +
                 store.DataFilePath();
+    if (report.backupExists)
+        text += "\n\nその前に保存した内容は次のファイルにあります（プログラムを終了してから、"
+                "このファイルを Brindleway.bwz に名前を変えると戻せます）:\n" +
+                store.BackupFilePath();
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }
 
@@ -207,23 +221,74 @@ void SettingsWindow::ReportCopyKept(const std::string& copy) {
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
 }
 
+// The data file was saved, but the backup was left as it was: the user
+// relies on it to undo, so the first time in a run it is told, with why.
+void SettingsWindow::ReportBackupSkipped(FileError why) {
+    const char* reason = "ファイルを作ることも置き換えることもできませんでした。";
+    switch (why) {
+    case FileError::InUse:
+        reason = "他のプログラムがファイルを使用しています。";
+        break;
+    case FileError::AccessDenied:
+        reason = "ファイルが読み取り専用になっているか、他のプログラムが使用しているか、"
+                 "書き込みが許可されていません。";
+        break;
+    case FileError::NameTooLong:
+        reason = "フォルダのパスが長すぎて、バックアップのファイル名を作れません。";
+        break;
+    case FileError::DiskFull:
+        reason = "ディスクの空き容量が足りません。";
+        break;
+    default:
+        break;
+    }
+    std::string text =
+        std::string("データファイルは保存しましたが、バックアップ（保存する前の内容）を"
+                    "作れませんでした。\n理由: ") +
+        reason + "\n\nバックアップは更新していません:\n" + store.BackupFilePath() +
+        "\n\nこの実行中は、このことを再びお知らせしません。";
+    ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+}
+
+// The data file, unreadable at start, could be read when a save was about
+// to replace it: its table was loaded instead, and the window and the menu
+// now show it. What the user changed on the table shown before is not kept.
+void SettingsWindow::ShowReloadedTable() {
+    store.RestoreData();
+    RebuildTree();
+    RebuildLauncherMenu();
+    ShowMessage("データファイルを読み込めるようになったため、上書きせずに読み込み直しました。\n"
+                "読み込み直す前の変更は保存していません。内容を確認して、"
+                "必要ならもう一度変更してください。",
+                MB_OK | MB_ICONEXCLAMATION, hwnd_);
+    ReportLoadProblem();
+}
+
 // Commits the working table and rebuilds the launcher menu from it. A data
 // file that could not be written is told: the menu has the new entries for
-// this run only.
-void SettingsWindow::ApplyChanges() {
+// this run only. False when nothing was committed because the data file,
+// unreadable at start, was loaded instead.
+bool SettingsWindow::ApplyChanges() {
     bool saved = store.CommitData() != 0;
+    if (store.LastSaveOutcome() == SaveOutcome::Reloaded) {
+        ShowReloadedTable();
+        return false;
+    }
     RebuildLauncherMenu();
     if (saved)
-        return;
+        return true;
     std::string text =
         "データファイルを保存できませんでした。\n変更はこの実行中のみ有効です。\n\n" +
         store.DataFilePath();
     ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+    return true;
 }
 
+// The window stays open over a table loaded instead of saved, for the user
+// to see it.
 void SettingsWindow::OnOK() {
-    ApplyChanges();
-    End(IDOK);
+    if (ApplyChanges())
+        End(IDOK);
 }
 
 void SettingsWindow::OnCancel() {

@@ -22,6 +22,7 @@
 #include "tray/TrayIcon.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
+#include "ui/DroppedFiles.h"
 #include "ui/Icon.h"
 #include "ui/IconResolver.h"
 #include "ui/ImageList.h"
@@ -57,8 +58,12 @@ public:
     void TrackLauncherMenu(int x, int y);
     void TrackSystemMenu(int x, int y);
 
-    // Commits the working table, writes the data file, rebuilds the menu.
-    void ApplyChanges();
+    // Commits the working table, writes the data file, rebuilds the menu;
+    // false when the data file was loaded instead (see ShowReloadedTable).
+    bool ApplyChanges();
+    // The data file was loaded by a save instead of replaced: the views and
+    // the menu show it, and the user is told.
+    void ShowReloadedTable();
 
     // For tests: what the window holds.
     HMENU LauncherMenuHandle() const { return launcherMenu.Handle(); }
@@ -121,6 +126,7 @@ private:
     void OnDpiChanged(UINT dpi, const RECT* suggested);
     void ReportLoadProblem();
     void ReportCopyKept(const std::string& copy);
+    void ReportBackupSkipped(FileError why);
     bool OnWindowCommand(int id);
     bool OnTreeNotify(NMHDR* header, LRESULT* result);
     void OnVisibilityChange(bool visible);
@@ -165,12 +171,16 @@ private:
     void OnHelpCommand(UINT id);
 
     // Files dropped onto the window
+    struct RefusedDrops {
+        std::vector<std::string> tooLong;
+        std::vector<std::wstring> noAnsiForm;
+    };
     void OnDropFiles(HDROP drop);
     HTREEITEM GroupItemAt(POINT point);
-    int32_t AddDroppedEntries(const std::vector<std::string>& paths, int32_t parent,
-                              std::vector<std::string>* refused);
+    int32_t AddDroppedEntries(const std::vector<DroppedPath>& paths, int32_t parent,
+                              RefusedDrops* refused);
     void SelectRowOfEntry(int32_t id);
-    void ReportRefusedDrops(const std::vector<std::string>& paths);
+    void ReportRefusedDrops(const RefusedDrops& refused);
 
     ListView itemList;
     // A drop in the tree changes the table, so the views are rebuilt.

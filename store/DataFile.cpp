@@ -28,10 +28,12 @@ constexpr size_t kMaxComparedBytes = size_t(1) << 20;
 // is tried again for about a second before the load gives up on it.
 constexpr int kReadTries = 10;
 constexpr unsigned kReadRetryDelayMs = 100;
-// During a save: the new backup before it is renamed onto the backup, and
-// the old backup kept until the data file has been replaced.
+// During a save: the new backup, written and flushed before it is renamed
+// onto the backup.
 constexpr char kBackupStagedName[] = "~Brindleway.bak.tmp";
-constexpr char kBackupAsideName[] = "~Brindleway.bak.old";
+// The longest full file name Windows takes (MAX_PATH less the NUL); a
+// backup name longer than that is not tried.
+constexpr size_t kLongestFileName = 259;
 
 // The text's length up to its NUL, never past the field: an unterminated
 // field counts as its size minus one, the last byte giving way to the NUL
@@ -111,6 +113,96 @@ private:
     size_t left_;
 };
 
+// The checksum byte of a table as the file stores it with that version.
+uint8_t ChecksumOf(int32_t version, const LaunchEntry* entries, int count) {
+    uint8_t sum = XorInt32(version) ^ XorInt32(count);
+    for (int i = 0; i < count; ++i) {
+        const LaunchEntry& entry = entries[i];
+        int32_t nameLength = TextLength(entry.name, sizeof entry.name);
+        int32_t pathLength = TextLength(entry.path, sizeof entry.path);
+        sum ^= XorInt32(entry.kind) ^ XorInt32(entry.id) ^ XorInt32(entry.parent);
+        sum ^=
+            XorInt32(nameLength) ^ ItemStore::XorBytes(entry.name, static_cast<size_t>(nameLength));
+        sum ^=
+            XorInt32(pathLength) ^ ItemStore::XorBytes(entry.path, static_cast<size_t>(pathLength));
+    }
+    return sum;
+}
+
+struct ParsedFile {
+    uint8_t stored = 0;
+    int32_t version = 0;
+    std::vector<LaunchEntry> records;
+    // The header, exactly as many records as it counts, nothing after them.
+    bool complete = false;
+};
+
+// Reads the header, then every whole record up to the end of the bytes or
+// the first damage (a length past its field, a missing NUL or one inside
+// the text, an early end), at most a full table, whatever the count says:
+// a wrong count alone loses no record.
+ParsedFile ParseDataFile(const unsigned char* bytes, size_t length) {
+    ParsedFile parsed;
+    ByteReader reader(bytes, length);
+    int32_t count = 0;
+    if (!reader.Byte(&parsed.stored) || !reader.Int32(&parsed.version) || !reader.Int32(&count))
+        return parsed;
+    bool whole = true;
+    while (!reader.AtEnd() && parsed.records.size() < static_cast<size_t>(kMaxEntries)) {
+        LaunchEntry entry = EmptyLaunchEntry();
+        if (!reader.Int32(&entry.kind) || !reader.Int32(&entry.id) ||
+            !reader.Int32(&entry.parent) || !reader.Text(entry.name, sizeof entry.name) ||
+            !reader.Text(entry.path, sizeof entry.path)) {
+            whole = false;
+            break;
+        }
+        parsed.records.push_back(entry);
+    }
+    parsed.complete = whole && reader.AtEnd() && count >= 0 &&
+                      static_cast<size_t>(count) == parsed.records.size();
+    return parsed;
+}
+
+// Every id in 0..254 and none twice.
+bool IdsAreSound(const std::vector<LaunchEntry>& records) {
+    bool held[kMaxEntries] = {};
+    for (const LaunchEntry& record : records) {
+        if (record.id < 0 || record.id >= kMaxEntries || held[record.id])
+            return false;
+        held[record.id] = true;
+    }
+    return true;
+}
+
+// Whether the bytes load as they are: whole, with the right checksum and
+// sound ids, as every file the program writes.
+bool LoadsCleanly(const std::vector<unsigned char>& bytes) {
+    ParsedFile parsed = ParseDataFile(bytes.data(), bytes.size());
+    return parsed.complete &&
+           ChecksumOf(parsed.version, parsed.records.data(),
+                      static_cast<int>(parsed.records.size())) == parsed.stored &&
+           IdsAreSound(parsed.records);
+}
+
+// The file's bytes for a table, and where its pieces end: the header, then
+// one piece per record, each written with one call.
+void EncodeTable(const LaunchEntry* entries, int count, std::vector<unsigned char>* bytes,
+                 std::vector<size_t>* pieceEnds) {
+    bytes->push_back(ChecksumOf(kFileVersion, entries, count));
+    PutInt32(bytes, kFileVersion);
+    PutInt32(bytes, count);
+    pieceEnds->push_back(bytes->size());
+    for (int i = 0; i < count; ++i) {
+        const LaunchEntry& entry = entries[i];
+        PutInt32(bytes, entry.kind);
+        PutInt32(bytes, entry.id);
+        PutInt32(bytes, entry.parent);
+        PutText(bytes, entry.name, TextLength(entry.name, sizeof entry.name));
+        PutText(bytes, entry.path, TextLength(entry.path, sizeof entry.path));
+        pieceEnds->push_back(bytes->size());
+    }
+}
+
 } // namespace
 
 uint8_t ItemStore::XorBytes(const void* bytes, size_t length) {
@@ -121,25 +213,12 @@ uint8_t ItemStore::XorBytes(const void* bytes, size_t length) {
     return result;
 }
 
-uint8_t ItemStore::ChecksumOf(int32_t version) const {
-    uint8_t sum = XorInt32(version) ^ XorInt32(committedCount_);
-    for (int i = 0; i < committedCount_; ++i) {
-        const LaunchEntry& entry = committedEntries_[i];
-        int32_t nameLength = TextLength(entry.name, sizeof entry.name);
-        int32_t pathLength = TextLength(entry.path, sizeof entry.path);
-        sum ^= XorInt32(entry.kind) ^ XorInt32(entry.id) ^ XorInt32(entry.parent);
-        sum ^= XorInt32(nameLength) ^ XorBytes(entry.name, static_cast<size_t>(nameLength));
-        sum ^= XorInt32(pathLength) ^ XorBytes(entry.path, static_cast<size_t>(pathLength));
-    }
-    return sum;
-}
-
 uint8_t ItemStore::CalcCheckSum() const {
-    return ChecksumOf(kFileVersion);
+    return ChecksumOf(kFileVersion, committedEntries_, committedCount_);
 }
 
 bool ItemStore::VerifyCheckSum(int32_t version, uint8_t stored) const {
-    return ChecksumOf(version) == stored;
+    return ChecksumOf(version, committedEntries_, committedCount_) == stored;
 }
 
 const LoadReport& ItemStore::GetLoadReport() const {
@@ -150,41 +229,23 @@ void ItemStore::SetCopyKeptNotice(CopyKeptNotice notice) {
     copyKeptNotice_ = std::move(notice);
 }
 
+void ItemStore::SetBackupSkippedNotice(BackupSkippedNotice notice) {
+    backupSkippedNotice_ = std::move(notice);
+}
+
 void ItemStore::ClearCommittedTable() {
     committedCount_ = 0;
     for (LaunchEntry& entry : committedEntries_)
         table_rules::ResetSlot(&entry);
 }
 
-// Reads the records into the committed table. False when the bytes break
-// the layout anywhere: a count outside 0..255, a length past its field, a
-// missing NUL or one inside the text, an early end, bytes after the last
-// record. The complete records before the damage stay in the table.
-bool ItemStore::ParseDataFile(const unsigned char* bytes, size_t length, int32_t* version,
-                              uint8_t* stored) {
-    ByteReader reader(bytes, length);
-    int32_t count = 0;
-    if (!reader.Byte(stored) || !reader.Int32(version) || !reader.Int32(&count))
-        return false;
-    if (count < 0 || count > kMaxEntries)
-        return false;
-    for (int i = 0; i < count; ++i) {
-        LaunchEntry entry = EmptyLaunchEntry();
-        if (!reader.Int32(&entry.kind) || !reader.Int32(&entry.id) ||
-            !reader.Int32(&entry.parent) || !reader.Text(entry.name, sizeof entry.name) ||
-            !reader.Text(entry.path, sizeof entry.path)) {
-            return false;
-        }
-        committedEntries_[committedCount_++] = entry;
-    }
-    return reader.AtEnd();
-}
-
 // A record whose id lies outside 0..254 or repeats an earlier record's id
 // gets the lowest id that no record holds (and, where possible, that this
 // run has not reserved). A renumbered group takes its members along: the
 // records right after it that descend from it, as the file's tree order puts
-// them, get the new id as their parent. True when any id was replaced.
+// them, get the new id as their parent. A group stored with a negative id
+// has no members: -1 is what every top-level record names as its parent.
+// True when any id was replaced.
 bool ItemStore::GiveFreshIds() {
     const int count = committedCount_;
     bool held[kMaxEntries] = {};
@@ -223,7 +284,7 @@ bool ItemStore::GiveFreshIds() {
         newParent[i] = committedEntries_[i].parent;
     for (int i = 0; i < count; ++i) {
         const LaunchEntry& group = committedEntries_[i];
-        if (group.kind != KIND_GROUP || freshId[i] == group.id)
+        if (group.kind != KIND_GROUP || freshId[i] == group.id || group.id < 0)
             continue;
         // The ids, as read, of the group and of the groups inside it.
         std::vector<int32_t> subtree{group.id};
@@ -233,7 +294,7 @@ bool ItemStore::GiveFreshIds() {
                 break;
             if (member.parent == group.id)
                 newParent[j] = freshId[i];
-            if (member.kind == KIND_GROUP)
+            if (member.kind == KIND_GROUP && member.id >= 0)
                 subtree.push_back(member.id);
         }
     }
@@ -269,10 +330,13 @@ bool ItemStore::FindSameCopy(const std::string& base, std::string* name) {
 }
 
 // Keeps the data file as found next to it, under a name no earlier copy has,
-// unless an earlier copy holds the same bytes: then that copy is the one.
+// unless an earlier copy holds the same bytes: then that copy is the one. A
+// file that could not be read is kept as unreadable, any other as damaged.
 bool ItemStore::KeepCopyOfDataFile() {
     std::string dataFile = DataFilePath();
-    std::string base = dataFile + ".damaged";
+    bool unread =
+        loadReport_.state == DataFileState::InUse || loadReport_.state == DataFileState::Unreadable;
+    std::string base = dataFile + (unread ? ".unreadable" : ".damaged");
     std::string same;
     if (FindSameCopy(base, &same)) {
         loadReport_.keptCopy = same;
@@ -306,6 +370,7 @@ int ItemStore::LoadData() {
     loadReport_ = LoadReport{};
     copyPending_ = false;
     ClearCommittedTable();
+    loadReport_.backupExists = platform_->FileExists(BackupFilePath());
 
     std::vector<unsigned char> bytes;
     ReadResult read = ReadDataFile(&bytes);
@@ -314,25 +379,35 @@ int ItemStore::LoadData() {
         return 0;
     }
     if (read != ReadResult::Ok) {
-        // Nothing could be read; the file may well be intact, and no save
-        // replaces it before a copy of it is kept.
+        // Nothing could be read; the file may well be intact. The first save
+        // reads it again, and none replaces it before a copy of it is kept.
         loadReport_.state =
-            read == ReadResult::InUse ? DataFileState::InUse : DataFileState::Damaged;
+            read == ReadResult::InUse ? DataFileState::InUse : DataFileState::Unreadable;
         KeepCopyOfDataFile();
         return 0;
     }
+    LoadBytes(bytes);
+    return loadReport_.state == DataFileState::Loaded ||
+                   loadReport_.state == DataFileState::IdsRepaired
+               ? 1
+               : 0;
+}
 
-    int32_t version = 0;
-    uint8_t stored = 0;
-    bool complete = ParseDataFile(bytes.data(), bytes.size(), &version, &stored);
+// Fills the committed table from the file's bytes and reports what it found;
+// a file that did not load as it is, is kept as found.
+void ItemStore::LoadBytes(const std::vector<unsigned char>& bytes) {
+    ClearCommittedTable();
+    ParsedFile parsed = ParseDataFile(bytes.data(), bytes.size());
+    for (const LaunchEntry& record : parsed.records)
+        committedEntries_[committedCount_++] = record;
     // The checksum covers the records as they were read, before any repair.
-    bool checksumGood = complete && VerifyCheckSum(version, stored);
+    bool checksumGood = parsed.complete && VerifyCheckSum(parsed.version, parsed.stored);
     bool renumbered = GiveFreshIds();
     // Readers walk the table expecting tree order; a file the program wrote
     // is in tree order already and stays as it is.
     table_rules::ArrangeInTreeOrder(committedEntries_, committedCount_, false);
     MarkUsedIds();
-    if (!complete) {
+    if (!parsed.complete) {
         loadReport_.state = DataFileState::Damaged;
         loadReport_.salvagedCount = committedCount_;
     } else if (!checksumGood) {
@@ -341,98 +416,145 @@ int ItemStore::LoadData() {
         loadReport_.state = DataFileState::IdsRepaired;
     } else {
         loadReport_.state = DataFileState::Loaded;
-        return 1;
+        return;
     }
     KeepCopyOfDataFile();
-    return checksumGood ? 1 : 0;
 }
 
-bool ItemStore::WriteTempFile(const std::string& tempFile) {
-    std::unique_ptr<OutputFile> file = platform_->CreateOutputFile(tempFile);
-    if (!file)
+// A data file that could not be read at start (held by another program, as
+// at a start by the Run key while a virus scanner reads the file, or
+// refused) is read again before anything replaces it. When it can be read
+// now, it is loaded as at start, and the save that asked writes nothing:
+// the table in memory was made without the file's entries.
+bool ItemStore::ReloadIfReadableNow() {
+    if (loadReport_.state != DataFileState::InUse &&
+        loadReport_.state != DataFileState::Unreadable) {
         return false;
-    std::vector<unsigned char> piece;
-    piece.push_back(CalcCheckSum());
-    PutInt32(&piece, kFileVersion);
-    PutInt32(&piece, committedCount_);
-    bool written = file->Write(piece.data(), piece.size());
-    for (int i = 0; i < committedCount_ && written; ++i) {
-        const LaunchEntry& entry = committedEntries_[i];
-        piece.clear();
-        PutInt32(&piece, entry.kind);
-        PutInt32(&piece, entry.id);
-        PutInt32(&piece, entry.parent);
-        PutText(&piece, entry.name, TextLength(entry.name, sizeof entry.name));
-        PutText(&piece, entry.path, TextLength(entry.path, sizeof entry.path));
-        written = file->Write(piece.data(), piece.size());
     }
-    written = written && file->Flush();
-    return file->Close() && written;
+    std::vector<unsigned char> bytes;
+    ReadResult read = ReadDataFile(&bytes);
+    if (read == ReadResult::NotFound) {
+        // Gone since: nothing is left to keep.
+        loadReport_ = LoadReport{};
+        copyPending_ = false;
+        return false;
+    }
+    if (read != ReadResult::Ok)
+        return false; // still unreadable: the copy still pending guards it
+    bool backupExists = loadReport_.backupExists;
+    loadReport_ = LoadReport{};
+    loadReport_.backupExists = backupExists;
+    copyPending_ = false;
+    LoadBytes(bytes);
+    return true;
 }
 
-// Makes the backup a whole copy of the data file about to be replaced: the
-// copy is written under a temporary name and renamed onto the backup, so
-// the backup is at every moment either the old one or the new one, whole.
-// The old backup is copied aside first, so that a save failing after this
-// step can put it back.
-bool ItemStore::PutBackupInPlace(bool* hadBackup) {
-    std::string backup = BackupFilePath();
-    std::string staged = FilePath(kBackupStagedName);
-    std::string aside = FilePath(kBackupAsideName);
-    // Left over from a save that was cut short.
-    platform_->RemoveFile(staged);
-    platform_->RemoveFile(aside);
-    *hadBackup = platform_->FileExists(backup);
-    if (!platform_->CopyToNewFile(DataFilePath(), staged))
+// Writes the bytes to a new file, piece by piece, and flushes them to the
+// disk before closing it. On failure, why.
+bool ItemStore::WriteWhole(const std::string& path, const std::vector<unsigned char>& bytes,
+                           const std::vector<size_t>& pieceEnds, FileError* error) {
+    std::unique_ptr<OutputFile> file = platform_->CreateOutputFile(path);
+    if (!file) {
+        *error = platform_->LastFileError();
         return false;
-    if ((*hadBackup && !platform_->CopyToNewFile(backup, aside)) ||
-        !platform_->ReplaceFileAtomically(staged, backup)) {
-        platform_->RemoveFile(staged);
-        platform_->RemoveFile(aside);
+    }
+    size_t start = 0;
+    for (size_t end : pieceEnds) {
+        if (!file->Write(bytes.data() + start, end - start)) {
+            *error = platform_->LastFileError();
+            file->Close();
+            return false;
+        }
+        start = end;
+    }
+    if (!file->Flush()) {
+        *error = platform_->LastFileError();
+        file->Close();
+        return false;
+    }
+    if (!file->Close()) {
+        *error = platform_->LastFileError();
         return false;
     }
     return true;
 }
 
-// Undoes PutBackupInPlace after the data file could not be replaced.
-void ItemStore::RestoreBackup(bool hadBackup) {
-    if (hadBackup)
-        platform_->ReplaceFileAtomically(FilePath(kBackupAsideName), BackupFilePath());
-    else
-        platform_->RemoveFile(BackupFilePath());
+void ItemStore::TellBackupSkipped(FileError why) {
+    if (backupSkipTold_ || !backupSkippedNotice_)
+        return;
+    backupSkipTold_ = true;
+    backupSkippedNotice_(why == FileError::None ? FileError::Other : why);
 }
 
 int ItemStore::SaveData() {
-    std::string dataFile = DataFilePath();
-    std::string tempFile = TempFilePath();
+    lastSave_ = Save();
+    return lastSave_ == SaveOutcome::Written || lastSave_ == SaveOutcome::Unchanged ? 1 : 0;
+}
+
+// The new table goes to a temporary file, flushed, which is then renamed
+// onto the data file in one step. The file it replaces becomes the backup:
+// written from the bytes read here under a temporary name, flushed, and
+// renamed onto the backup once the data file has been replaced, so that a
+// failed save touches neither file. The backup is best-effort: when it
+// cannot be made the data file is saved all the same, and the user is told.
+SaveOutcome ItemStore::Save() {
+    if (ReloadIfReadableNow())
+        return SaveOutcome::Reloaded;
+
+    std::vector<unsigned char> bytes;
+    std::vector<size_t> pieceEnds;
+    EncodeTable(committedEntries_, committedCount_, &bytes, &pieceEnds);
+    std::vector<unsigned char> onDisk;
+    ReadResult read = ReadDataFile(&onDisk);
+    // Nothing to write: the backup keeps the table before the last change.
+    if (read == ReadResult::Ok && onDisk == bytes)
+        return SaveOutcome::Unchanged;
+
     // A damaged file is never replaced before a copy of it is kept, and the
     // caller learns the copy's name before the file is replaced.
-    if (copyPending_ && platform_->FileExists(dataFile)) {
+    if (copyPending_ && read != ReadResult::NotFound) {
         if (!KeepCopyOfDataFile())
-            return 0;
+            return SaveOutcome::Failed;
         if (copyKeptNotice_)
             copyKeptNotice_(loadReport_.keptCopy);
     }
 
-    if (!WriteTempFile(tempFile)) {
+    std::string tempFile = TempFilePath();
+    FileError error = FileError::None;
+    if (!WriteWhole(tempFile, bytes, pieceEnds, &error)) {
         platform_->RemoveFile(tempFile);
-        return 0;
+        return SaveOutcome::Failed;
     }
-    // The file this save replaces becomes the backup; a first save replaces
-    // nothing and leaves any backup alone.
-    bool replacing = platform_->FileExists(dataFile);
-    bool hadBackup = false;
-    if (replacing && !PutBackupInPlace(&hadBackup)) {
+
+    // Only a file that loads as it is becomes the backup: one found damaged
+    // is kept as such already, and must not push the last good table out of
+    // the backup. A first save replaces nothing and leaves any backup alone.
+    std::string backup = BackupFilePath();
+    std::string staged = FilePath(kBackupStagedName);
+    FileError backupError = FileError::None;
+    bool stagedReady = false;
+    if (read == ReadResult::InUse || read == ReadResult::Failed) {
+        backupError = read == ReadResult::InUse ? FileError::InUse : FileError::Other;
+    } else if (read == ReadResult::Ok && LoadsCleanly(onDisk)) {
+        if (backup.size() > kLongestFileName || staged.size() > kLongestFileName)
+            backupError = FileError::NameTooLong;
+        else if (!(stagedReady = WriteWhole(staged, onDisk, {onDisk.size()}, &backupError)))
+            platform_->RemoveFile(staged);
+    }
+
+    if (!platform_->ReplaceFileAtomically(tempFile, DataFilePath())) {
         platform_->RemoveFile(tempFile);
-        return 0;
+        if (stagedReady)
+            platform_->RemoveFile(staged);
+        return SaveOutcome::Failed;
     }
-    if (!platform_->ReplaceFileAtomically(tempFile, dataFile)) {
-        if (replacing)
-            RestoreBackup(hadBackup);
-        platform_->RemoveFile(tempFile);
-        platform_->RemoveFile(FilePath(kBackupAsideName));
-        return 0;
+    if (stagedReady && !platform_->ReplaceFileAtomically(staged, backup)) {
+        backupError = platform_->LastFileError();
+        if (backupError == FileError::None)
+            backupError = FileError::Other;
+        platform_->RemoveFile(staged);
     }
-    platform_->RemoveFile(FilePath(kBackupAsideName));
-    return 1;
+    if (backupError != FileError::None)
+        TellBackupSkipped(backupError);
+    return SaveOutcome::Written;
 }

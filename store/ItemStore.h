@@ -16,10 +16,11 @@
 enum class DataFileState {
     Missing,          // no data file: an empty launcher
     Loaded,           // read and checksum good
-    Damaged,          // could not be parsed: only the records before the damage loaded
+    Damaged,          // could not be parsed: only the whole records loaded
     ChecksumMismatch, // parsed, but the checksum is wrong: records kept
     IdsRepaired,      // checksum good, but ids repeated or out of range: records renumbered
     InUse,            // another program kept the file open through every try: nothing loaded
+    Unreadable,       // there, but refused or failed to read (access denied): nothing loaded
 };
 
 struct LoadReport {
@@ -27,14 +28,30 @@ struct LoadReport {
     // For every state but Missing and Loaded: the copy of the file as found,
     // empty while none could be made.
     std::string keptCopy;
-    // For Damaged: how many complete records before the damage were loaded.
+    // For Damaged: how many whole records were loaded.
     int salvagedCount = 0;
+    // Whether the backup (the data file before the last save) was there.
+    bool backupExists = false;
+};
+
+// What a save did.
+enum class SaveOutcome {
+    Written,   // the data file was replaced
+    Unchanged, // the data file held these bytes already: nothing was written
+    Failed,    // the data file is as it was
+    // The data file, unreadable at start, could be read now: it was loaded
+    // into the committed table instead of being replaced.
+    Reloaded,
 };
 
 // Called by SaveData when it has just kept the copy of a damaged data file
 // that LoadData could not make, with the copy's name, before the data file
 // is replaced.
 using CopyKeptNotice = std::function<void(const std::string& keptCopy)>;
+
+// Called by the first save of the run that replaced the data file without
+// making the backup, with the reason; later saves that skip it are silent.
+using BackupSkippedNotice = std::function<void(FileError why)>;
 
 class ItemStore {
 public:
@@ -77,7 +94,9 @@ public:
     bool VerifyCheckSum(int32_t version, uint8_t stored) const;
     static uint8_t XorBytes(const void* bytes, size_t length);
     const LoadReport& GetLoadReport() const;
+    SaveOutcome LastSaveOutcome() const { return lastSave_; }
     void SetCopyKeptNotice(CopyKeptNotice notice);
+    void SetBackupSkippedNotice(BackupSkippedNotice notice);
 
     // Settings file
     Options* GetOptions();
@@ -95,16 +114,16 @@ private:
     int AssignNewId();
     void ReclaimUnusedIds();
     void ClearCommittedTable();
-    bool ParseDataFile(const unsigned char* bytes, size_t length, int32_t* version,
-                       uint8_t* stored);
+    void LoadBytes(const std::vector<unsigned char>& bytes);
     ReadResult ReadDataFile(std::vector<unsigned char>* bytes);
     bool GiveFreshIds();
     bool KeepCopyOfDataFile();
     bool FindSameCopy(const std::string& base, std::string* name);
-    uint8_t ChecksumOf(int32_t version) const;
-    bool WriteTempFile(const std::string& tempFile);
-    bool PutBackupInPlace(bool* hadBackup);
-    void RestoreBackup(bool hadBackup);
+    bool ReloadIfReadableNow();
+    SaveOutcome Save();
+    bool WriteWhole(const std::string& path, const std::vector<unsigned char>& bytes,
+                    const std::vector<size_t>& pieceEnds, FileError* error);
+    void TellBackupSkipped(FileError why);
 
     Platform* platform_;
     Options options_;
@@ -117,7 +136,10 @@ private:
     std::string directory_;
     LoadReport loadReport_;
     CopyKeptNotice copyKeptNotice_;
+    BackupSkippedNotice backupSkippedNotice_;
     // The data file was found damaged but no copy of it could be kept yet:
     // no save may replace it until one is.
     bool copyPending_;
+    SaveOutcome lastSave_ = SaveOutcome::Unchanged;
+    bool backupSkipTold_ = false;
 };

@@ -1,6 +1,7 @@
 #include "ui/DroppedFiles.h"
 
 #include "ui/SystemCalls.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -31,16 +32,22 @@ void AcceptDroppedFiles(HWND window) {
         changeFilter(window, message, kAllowMessage, nullptr);
 }
 
-std::vector<std::string> DroppedPaths(HDROP drop) {
-    std::vector<std::string> paths;
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+// Read wide: the ANSI reading would hand over "Cafe.pdf" for Café.pdf and
+// "?" for characters without a look-alike.
+std::vector<DroppedPath> DroppedPaths(HDROP drop) {
+    std::vector<DroppedPath> paths;
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string path(length + 1, '\0');
-        length = DragQueryFileA(drop, i, path.data(), length + 1);
-        path.resize(length);
-        if (!path.empty())
-            paths.push_back(path);
+        UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(length + 1, L'\0');
+        length = DragQueryFileW(drop, i, name.data(), length + 1);
+        name.resize(length);
+        if (name.empty())
+            continue;
+        DroppedPath path;
+        path.hasAnsiForm = AnsiFormOf(name, &path.path);
+        path.name = std::move(name);
+        paths.push_back(std::move(path));
     }
     return paths;
 }

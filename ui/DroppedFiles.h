@@ -15,9 +15,18 @@
 // Systems without the message filter simply skip that part.
 void AcceptDroppedFiles(HWND window);
 
+// A path held by a drop, read as the file system names it (wide), and its
+// form in the program's ANSI code page; a name with a character that code
+// page lacks has none, and is never changed into one that looks alike.
+struct DroppedPath {
+    std::wstring name;
+    std::string path; // empty when hasAnsiForm is false
+    bool hasAnsiForm = false;
+};
+
 // The paths held by the drop, in the order they were dropped, each whole
 // however long it is.
-std::vector<std::string> DroppedPaths(HDROP drop);
+std::vector<DroppedPath> DroppedPaths(HDROP drop);
 
 // Where the drop happened, in client coordinates of the window that got
 // WM_DROPFILES; false when it happened outside its client area.

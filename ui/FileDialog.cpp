@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "ui/Application.h"
+#include "ui/WideText.h"
 
 std::string FilterFromPipes(const char* pipeFilter) {
     // Only a single-byte '|' separates: the trail byte of a double-byte
@@ -21,26 +22,29 @@ std::string FilterFromPipes(const char* pipeFilter) {
     return filter;
 }
 
-bool ChooseFileToOpen(HWND owner, const char* pipeFilter, DWORD flags, std::string* path,
-                      std::string* fileName, const std::string& initialFolder) {
-    std::string filter = FilterFromPipes(pipeFilter);
-    char file[MAX_PATH] = {};
-    char title[MAX_PATH] = {};
+// Read wide, as the file system names the file: the ANSI dialog would hand
+// over "Cafe.pdf" for Café.pdf.
+bool ChooseFileToOpen(HWND owner, const char* pipeFilter, DWORD flags, std::wstring* path,
+                      std::wstring* fileName, const std::string& initialFolder) {
+    std::wstring filter = WideOf(FilterFromPipes(pipeFilter));
+    std::wstring folder = WideOf(initialFolder);
+    wchar_t file[MAX_PATH] = {};
+    wchar_t title[MAX_PATH] = {};
 
-    OPENFILENAMEA ofn{};
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    ofn.nMaxFile = MAX_PATH;
     ofn.lpstrFileTitle = title;
-    ofn.nMaxFileTitle = sizeof title;
+    ofn.nMaxFileTitle = MAX_PATH;
     ofn.Flags = flags;
-    ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
 
     ModalScope scope;
-    if (!GetOpenFileNameA(&ofn))
+    if (!GetOpenFileNameW(&ofn))
         return false;
     *path = file;
     *fileName = title;

@@ -1,6 +1,7 @@
 #include "ui/MessageBox.h"
 
 #include "ui/Application.h"
+#include "ui/WideText.h"
 
 int ShowMessage(const char* text, UINT type, HWND owner) {
     Application& app = Application::Instance();
@@ -8,6 +9,15 @@ int ShowMessage(const char* text, UINT type, HWND owner) {
         owner = app.MainWindow();
     ModalScope scope;
     return MessageBoxA(owner, text, app.Name(), type);
+}
+
+int ShowMessage(const std::wstring& text, UINT type, HWND owner) {
+    Application& app = Application::Instance();
+    if (!owner)
+        owner = app.MainWindow();
+    std::wstring caption = WideOf(app.Name());
+    ModalScope scope;
+    return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
 int ShowPrompt(UINT stringId, UINT type, HWND owner) {

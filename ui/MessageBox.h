@@ -4,8 +4,13 @@
 
 #include <windows.h>
 
+#include <string>
+
 // A message from a literal text.
 int ShowMessage(const char* text, UINT type, HWND owner = nullptr);
+// The same from wide text, for names that have no form in the ANSI code
+// page.
+int ShowMessage(const std::wstring& text, UINT type, HWND owner = nullptr);
 
 // A prompt from the string table. While it is open the application's prompt
 // help context is 0x30000 + the string id, so F1 opens that help topic.

@@ -1,8 +1,9 @@
 // The system functions whose failures or effects the program must handle
 // but a test cannot bring about for real (a mutex of an elevated copy, COM,
 // the message loop's wait, a menu that cannot be made, the shell, help,
-// registry and global hotkeys), in one table, so tests can put recorders or failures in their
-// place. The program always uses the real functions.
+// registry, global hotkeys and the type of a drive), in one table, so tests
+// can put recorders or failures in their place. The program always uses the
+// real functions.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,7 @@ struct SystemCalls {
     decltype(&TrackPopupMenu) trackPopupMenu = TrackPopupMenu;
     decltype(&RegisterHotKey) registerHotKey = RegisterHotKey;
     decltype(&UnregisterHotKey) unregisterHotKey = UnregisterHotKey;
+    decltype(&GetDriveTypeA) getDriveType = GetDriveTypeA;
 };
 
 // The table in use; tests assign members and restore them afterwards.

@@ -235,7 +235,29 @@ bool PosixPlatform::CopyToNewFile(const std::string& source, const std::string& 
     return ok;
 }
 
-// Posix files have no sharing modes: a read never finds a file in use.
+// The errno the failed call left. Posix files have no sharing modes: a
+// read never finds a file in use, and a busy file is the nearest to one.
+FileError PosixPlatform::LastFileError() {
+    switch (errno) {
+    case 0:
+        return FileError::None;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileError::AccessDenied;
+    case ENAMETOOLONG:
+        return FileError::NameTooLong;
+    case ENOSPC:
+    case EDQUOT:
+        return FileError::DiskFull;
+    case EBUSY:
+    case ETXTBSY:
+        return FileError::InUse;
+    default:
+        return FileError::Other;
+    }
+}
+
 void PosixPlatform::Pause(unsigned milliseconds) {
     // <chrono> cannot be compiled to code page 932; nanosleep needs no literal.
     timespec wait{static_cast<time_t>(milliseconds / 1000),

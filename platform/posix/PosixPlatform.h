@@ -24,6 +24,7 @@ public:
     bool ReplaceFileAtomically(const std::string& source, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyToNewFile(const std::string& source, const std::string& target) override;
+    FileError LastFileError() override;
     void Pause(unsigned milliseconds) override;
     // Records stringId, then calls the installed prompt function, if any.
     void ShowPrompt(unsigned stringId) override;

@@ -194,6 +194,27 @@ bool Win32Platform::CopyToNewFile(const std::string& source, const std::string& 
     return true;
 }
 
+FileError Win32Platform::LastFileError() {
+    switch (GetLastError()) {
+    case ERROR_SUCCESS:
+        return FileError::None;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return FileError::InUse;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return FileError::AccessDenied;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW:
+        return FileError::NameTooLong;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FileError::DiskFull;
+    default:
+        return FileError::Other;
+    }
+}
+
 void Win32Platform::Pause(unsigned milliseconds) {
     Sleep(milliseconds);
 }

@@ -20,6 +20,7 @@ public:
     bool ReplaceFileAtomically(const std::string& source, const std::string& target) override;
     bool RemoveFile(const std::string& path) override;
     bool CopyToNewFile(const std::string& source, const std::string& target) override;
+    FileError LastFileError() override;
     void Pause(unsigned milliseconds) override;
     // The installed prompt function if there is one, else a message box with
     // the string resource's text and the program's name as caption.

@@ -31,6 +31,8 @@
 //                         "none" when there is no such dialog
 //   e2e_probe toplevels -> every visible top-level window but the taskbar:
 //                         "CLASS<tab>TITLE", one a line
+//   e2e_probe drivetype ROOT -> the system's drive type of ROOT ("R:\"), a
+//                         number (2 removable, 3 fixed, 1 no such root)
 //
 // The settings, list, dialog and toplevels texts are printed in UTF-8, a control's line breaks as
 // "\n". Rectangles are in screen coordinates.
@@ -497,6 +499,11 @@ int TopLevels() {
     return 0;
 }
 
+int DriveType(const char* root) {
+    std::printf("%u\n", GetDriveTypeA(root));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -534,8 +541,10 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(what, "toplevels") == 0)
         return TopLevels();
+    if (std::strcmp(what, "drivetype") == 0 && argc == 3)
+        return DriveType(argv[2]);
     std::fprintf(stderr, "usage: e2e_probe window|menus|tray|workarea|mutex|windows|files|droplist|"
                          "count ANCHOR ID|clip TEXT|settings|list|\n"
-                         "       dialog TITLE|toplevels\n");
+                         "       dialog TITLE|toplevels|drivetype ROOT\n");
     return 2;
 }

@@ -8,7 +8,9 @@
 # window until "the close box ends the program" is ticked, then ends it;
 # starting with the computer is set and cleared (the machine-wide Run value
 # read back); the entries whose files are gone are removed from the list,
-# the launcher menu and the data file, after the prompt.
+# the launcher menu and the data file, after the prompt, and the data file
+# before the removal is the backup, which the Apply and the OK clicked
+# after it, changing nothing, leave as it is.
 #
 #   journey_options.sh BRINDLEWAY_EXE PROBE_EXE SEED_EXE MARKER_EXE PREFIX SOURCE_DIR
 #
@@ -65,6 +67,8 @@ wine_run reg delete "$run_key" /v Brindleway /f >/dev/null 2>&1 || true
 run=$work/run
 prepare_folder "$run" "$marker" more
 data_file=$run/Brindleway.bwz
+backup_file=$run/Brindleway.bwz.bak
+cp "$data_file" "$work/seeded.bwz"
 start_program "$run"
 wait_for 60 "the settings window" settings_in_state "visible normal"
 wait_for 30 "the taskbar" find_tray_icon
@@ -187,6 +191,21 @@ step "the shortcuts are gone from the system menu"
 tray_menu_height 3
 [ "$menu_height" -eq "$system_height" ] \
   || fail "the right button's menu ($menu_height pixels) is not the system menu without shortcuts"
+
+step "the backup holds the table before the removal; Apply and OK that change nothing keep it"
+[ -f "$backup_file" ] || fail "no backup after the removal"
+cmp -s "$backup_file" "$work/seeded.bwz" || fail "the backup is not the table before the removal:
+$(data_records "$backup_file")"
+data_stamp=$(file_stamp "$data_file")
+backup_stamp=$(file_stamp "$backup_file")
+bring_settings_forward always
+click_settings_button 1011
+click_settings_button 1
+wait_for 10 "OK to hide the window" settings_in_state hidden
+[ "$(file_stamp "$data_file")" = "$data_stamp" ] || fail "Apply or OK rewrote the unchanged data file"
+[ "$(file_stamp "$backup_file")" = "$backup_stamp" ] || fail "Apply or OK replaced the backup"
+cmp -s "$backup_file" "$work/seeded.bwz" || fail "the backup changed"
+show_through_tray 3
 
 step "the close box ends the program"
 click_caption_button close

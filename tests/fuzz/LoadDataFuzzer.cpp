@@ -100,6 +100,7 @@ public:
         files[target] = std::move(copy);
         return true;
     }
+    FileError LastFileError() override { return FileError::Other; }
     void Pause(unsigned) override { Fail("a file in memory is never in use"); }
     void ShowPrompt(unsigned) override { Fail("a load or save showed a prompt"); }
 };
@@ -156,6 +157,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!report.keptCopy.empty()) {
         Check(platform.files[report.keptCopy] == input, "save touched the kept copy");
     }
+    // The backup only ever holds a file that loads as it is.
+    if (report.state != DataFileState::Loaded)
+        Check(platform.files.count(store->BackupFilePath()) == 0,
+              "a damaged file became the backup");
     auto reloaded = std::make_unique<ItemStore>(&platform);
     Check(reloaded->LoadData() == 1, "a saved file does not load");
     CheckCommittedTable(*reloaded);

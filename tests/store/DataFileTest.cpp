@@ -5,6 +5,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -82,9 +83,13 @@ TEST_F(DataFileTest, SaveLoadSaveIsByteIdentical) {
     EXPECT_EQ(DataFileState::Loaded, reloaded->GetLoadReport().state);
     EXPECT_EQ("", reloaded->GetLoadReport().keptCopy);
     EXPECT_EQ(CommittedNames(*store), CommittedNames(*reloaded));
+    // Saving the same table writes nothing: no backup of an unchanged file.
+    platform.events.clear();
     EXPECT_EQ(1, reloaded->SaveData());
+    EXPECT_EQ(SaveOutcome::Unchanged, reloaded->LastSaveOutcome());
     EXPECT_EQ(first, ReadBytes(DataFile()));
-    EXPECT_EQ(first, ReadBytes(dir.File("Brindleway.bwz.bak")));
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+    EXPECT_EQ(std::vector<std::string>{}, platform.events);
 }
 
 TEST_F(DataFileTest, LoadedEntriesAreTheSavedOnes) {
@@ -339,10 +344,11 @@ TEST_F(DataFileTest, FileInUseForAMomentIsReadAgain) {
     EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
 }
 
-// Held through every try: reported as in use, nothing loaded, and the file
-// (intact, for all the program knows) is not replaced before a copy of it is
-// kept and told.
-TEST_F(DataFileTest, FileInUseThroughEveryTryIsKeptUntilCopied) {
+// Held through every try (antivirus reading it at logon, while the Run key
+// starts the program): reported as in use, nothing loaded. No save replaces
+// it while it cannot be read; once it can, the first save reads it again,
+// loads it instead of writing, and keeps no copy of a file that was whole.
+TEST_F(DataFileTest, FileInUseAtStartIsLoadedByTheFirstSaveInsteadOfReplaced) {
     CommitSampleTree();
     const Bytes file = ReadBytes(DataFile());
     platform.heldPath = DataFile();
@@ -354,13 +360,44 @@ TEST_F(DataFileTest, FileInUseThroughEveryTryIsKeptUntilCopied) {
     EXPECT_LT(platform.pauses.size(), 1000u);
     std::vector<std::string> told;
     next->SetCopyKeptNotice([&](const std::string& copy) { told.push_back(copy); });
-    EXPECT_EQ(0, next->SaveData());
+    next->InsertData(MakeEntry("made while it was held", KIND_FILE, kParentTopLevel), -1);
+    EXPECT_EQ(0, next->CommitData());
+    EXPECT_EQ(SaveOutcome::Failed, next->LastSaveOutcome());
     EXPECT_EQ(file, ReadBytes(DataFile()));
 
     platform.heldReads = 0;
-    EXPECT_EQ(1, next->SaveData());
-    EXPECT_EQ(std::vector<std::string>{dir.File("Brindleway.bwz.damaged")}, told);
-    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.damaged")));
+    EXPECT_EQ(0, next->CommitData());
+    EXPECT_EQ(SaveOutcome::Reloaded, next->LastSaveOutcome());
+    EXPECT_EQ(DataFileState::Loaded, next->GetLoadReport().state);
+    EXPECT_EQ(CommittedNames(*store), CommittedNames(*next));
+    EXPECT_EQ(file, ReadBytes(DataFile()));
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
+
+    // From then on saves go on as usual, the file loaded now as the backup.
+    next->RestoreData();
+    next->InsertData(MakeEntry("added after", KIND_FILE, kParentTopLevel), -1);
+    EXPECT_EQ(1, next->CommitData());
+    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.bak")));
+}
+
+// A file this user may not read is unreadable, not damaged: its copy (when
+// one can be made) says so, and the save after it replaces the file once
+// the copy is there.
+TEST_F(DataFileTest, FileRefusedAtStartIsReportedUnreadable) {
+    CommitSampleTree();
+    const Bytes file = ReadBytes(DataFile());
+    platform.refusedPath = DataFile();
+    auto next = NewStore();
+    EXPECT_EQ(0, next->LoadData());
+    EXPECT_EQ(DataFileState::Unreadable, next->GetLoadReport().state);
+    EXPECT_EQ(dir.File("Brindleway.bwz.unreadable"), next->GetLoadReport().keptCopy);
+    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.unreadable")));
+    EXPECT_EQ(0, next->GetCommittedNum());
+    next->InsertData(MakeEntry("new", KIND_FILE, kParentTopLevel), -1);
+    EXPECT_EQ(1, next->CommitData());
+    EXPECT_EQ(SaveOutcome::Written, next->LastSaveOutcome());
+    EXPECT_EQ(file, ReadBytes(dir.File("Brindleway.bwz.unreadable")));
 }
 
 #ifdef _WIN32
@@ -461,17 +498,16 @@ Bytes WithInt32At(Bytes file, size_t offset, int32_t value) {
     return file;
 }
 
+// A wrong count is damage, but every whole record still loads: salvage
+// reads to the end whatever the count says.
 TEST_F(DataFileTest, CountsAndLengthsOutOfBoundsAreDamage) {
     Bytes file = SampleFile();
     // Offsets in the first record: kind 9, id 13, parent 17, nameLen 21, name 25.
     const size_t count = 5, nameLength = 21, pathLength = 21 + 4 + 6;
-    for (int32_t value : {256, -1, 0x7fffffff, INT32_MIN}) {
+    for (int32_t value : {256, -1, 0x7fffffff, INT32_MIN, 4, 2, 0}) {
         ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, value),
-                                 "count " + std::to_string(value));
+                                 "count " + std::to_string(value), kSampleNames);
     }
-    ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, 4), "count 4", kSampleNames);
-    ExpectDamagedKeptAsFound(*store, WithInt32At(file, count, 2), "count 2",
-                             Names{"Tools", "Editor"});
     for (int32_t value : {64, 100, -1, 6, 4, 0, 0x7fffffff}) {
         ExpectDamagedKeptAsFound(*store, WithInt32At(file, nameLength, value),
                                  "nameLen " + std::to_string(value));
@@ -612,6 +648,24 @@ TEST_F(DataFileTest, RepeatedOrOutOfRangeIdsGetFreshOnes) {
     EXPECT_EQ(5, store->FindFreeId(false));
 }
 
+// A group stored with a negative id gets a fresh one but no members: -1
+// is the parent every top-level record names, not this group's id.
+TEST_F(DataFileTest, AGroupStoredWithANegativeIdTakesNoMembers) {
+    WriteBytes(DataFile(), DataFileBytes({{KIND_GROUP, -1, -1, "G", ""},
+                                          {KIND_FILE, 0, -1, "a", "C:\\a.exe"},
+                                          {KIND_GROUP, 1, -1, "H", ""},
+                                          {KIND_FILE, 2, 1, "h1", "C:\\h.exe"},
+                                          {KIND_URL, 4, -1, "u", "https://example.org/"}}));
+    EXPECT_EQ(1, store->LoadData());
+    EXPECT_EQ(DataFileState::IdsRepaired, store->GetLoadReport().state);
+    EXPECT_EQ("", TableProblem(*store, true));
+    EXPECT_EQ((Names{"G", "a", "H", "h1", "u"}), CommittedNames(*store));
+    EXPECT_EQ(3, store->GetCommittedData(0)->id);
+    for (int i : {0, 1, 2, 4})
+        EXPECT_EQ(kParentTopLevel, store->GetCommittedData(i)->parent) << i;
+    EXPECT_EQ(1, store->GetCommittedData(3)->parent);
+}
+
 // A renumbered group keeps its members, nested groups included: the records
 // that follow it in the file and descend from it.
 TEST_F(DataFileTest, RenumberedGroupKeepsItsMembers) {
@@ -710,7 +764,7 @@ TEST_F(DataFileTest, UnreadableDataFileIsNotOverwritten) {
     // A folder where the data file should be: it cannot be read, copied or replaced.
     MakeDirectory(DataFile());
     EXPECT_EQ(0, store->LoadData());
-    EXPECT_EQ(DataFileState::Damaged, store->GetLoadReport().state);
+    EXPECT_EQ(DataFileState::Unreadable, store->GetLoadReport().state);
     EXPECT_EQ(0, store->SaveData());
     EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
 }
@@ -746,25 +800,33 @@ TEST_F(FailedSaveTest, TemporaryFileCannotBeCreated) {
     EXPECT_EQ(0, platform.replaces);
 }
 
+// The temporary file is written first, a piece at a time, then the new
+// backup in one piece: a failure in the temporary file fails the save, one
+// in the backup only skips the backup.
 TEST_F(FailedSaveTest, EveryWriteFailingHalfWay) {
     int failedSaves = 0;
     for (int n = 1; n < 1000; ++n) {
         SCOPED_TRACE("write " + std::to_string(n));
         platform.writes = 0;
         platform.failWriteAt = n;
+        platform.events.clear();
         int result = store->CommitData();
-        if (platform.writes < n) {
-            // The save needed fewer writes than n: it went through.
-            EXPECT_EQ(1, result);
+        if (result == 1) {
+            // The temporary file's writes all went through.
+            EXPECT_EQ(
+                std::count(platform.events.begin(), platform.events.end(), "flush ~Brindleway.tmp"),
+                1);
+            EXPECT_NE(before, ReadBytes(DataFile()));
             break;
         }
-        EXPECT_EQ(0, result);
         EXPECT_EQ(before, ReadBytes(DataFile()));
         EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
         ++failedSaves;
     }
     EXPECT_GE(failedSaves, 2);
-    EXPECT_NE(before, ReadBytes(DataFile()));
+    // The one that went through lost only the backup's write.
+    EXPECT_EQ(platform.writes, platform.failWriteAt);
+    EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
 }
 
 TEST_F(FailedSaveTest, FlushFails) {
@@ -891,7 +953,6 @@ TEST_F(BackupTest, BackupRenamedOntoTheDataFileLoadsTheTableBeforeTheSave) {
 TEST_F(BackupTest, LeftoversOfAnInterruptedSaveAreCleared) {
     CommitWithEntry("first");
     WriteText(dir.File("~Brindleway.bak.tmp"), "cut short");
-    WriteText(dir.File("~Brindleway.bak.old"), "cut short");
     Bytes first = ReadBytes(DataFile());
     CommitWithEntry("second");
     EXPECT_EQ(first, ReadBytes(Backup()));
@@ -954,38 +1015,254 @@ TEST_P(FailingSaveKeepsBothFiles, WithoutABackupYet) {
     EXPECT_EQ(Names{"Brindleway.bwz"}, dir.Names());
 }
 
+std::string ParamName(const char* what) {
+    std::string name;
+    for (const char* c = what; *c; ++c)
+        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return name;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, FailingSaveKeepsBothFiles,
     ::testing::Values(
         SaveFailure{"temporary file not created", [](TestPlatform& p) { p.failCreate = true; }},
         SaveFailure{"write fails", [](TestPlatform& p) { p.failWriteAt = 2; }},
         SaveFailure{"flush fails", [](TestPlatform& p) { p.failFlush = true; }},
-        // The copies: the data file to the new backup, then (when there is
-        // one) the old backup aside.
-        SaveFailure{"copy of the data file fails", [](TestPlatform& p) { p.failCopyAt = 1; }},
-        SaveFailure{"every copy fails", [](TestPlatform& p) { p.failCopy = true; }},
-        // The renames: the new backup onto the backup, then the new data
-        // file onto the data file.
-        SaveFailure{"backup rename fails", [](TestPlatform& p) { p.failReplaceAt = 1; }},
-        SaveFailure{"data file rename fails", [](TestPlatform& p) { p.failReplaceAt = 2; }}),
-    [](const ::testing::TestParamInfo<SaveFailure>& info) {
-        std::string name;
-        for (const char* c = info.param.what; *c; ++c)
-            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+        SaveFailure{"close fails", [](TestPlatform& p) { p.failClose = true; }},
+        // The renames: the new data file onto the data file first; the backup
+        // is touched only after it.
+        SaveFailure{"data file rename fails", [](TestPlatform& p) { p.failReplaceAt = 1; }},
+        SaveFailure{"every rename fails", [](TestPlatform& p) { p.failReplace = true; }}),
+    [](const ::testing::TestParamInfo<SaveFailure>& info) { return ParamName(info.param.what); });
 
-TEST_F(BackupTest, OldBackupCopyFailingAsideFailsTheSave) {
+// Whichever rename fails, the older backup is not lost: it is never moved
+// aside to be put back (which could fail in turn), and the data file is
+// either the old one or the new one, as the result says.
+TEST_F(BackupTest, TheOlderBackupSurvivesWhicheverRenameFails) {
+    for (int from : {1, 2, 3}) {
+        SCOPED_TRACE("every rename from the " + std::to_string(from) + "th fails");
+        TempDir own;
+        ItemStore saving(&platform);
+        saving.SetDirectory(own.Path());
+        saving.InsertData(MakeEntry("first", KIND_FILE, kParentTopLevel), -1);
+        ASSERT_EQ(1, saving.CommitData());
+        Bytes first = ReadBytes(saving.DataFilePath());
+        saving.InsertData(MakeEntry("second", KIND_FILE, kParentTopLevel), -1);
+        ASSERT_EQ(1, saving.CommitData());
+        Bytes second = ReadBytes(saving.DataFilePath());
+        saving.InsertData(MakeEntry("third", KIND_FILE, kParentTopLevel), -1);
+        platform.replaces = 0;
+        platform.failReplaceFrom = from;
+        int saved = saving.CommitData();
+        platform.failReplaceFrom = 0;
+        Bytes data = ReadBytes(saving.DataFilePath());
+        Bytes backup = ReadBytes(saving.BackupFilePath());
+        if (saved == 0) {
+            EXPECT_EQ(second, data);
+            EXPECT_EQ(first, backup);
+        } else {
+            // Saved: the backup is the file replaced, or the older one when
+            // the backup's own rename failed.
+            EXPECT_NE(second, data);
+            EXPECT_TRUE(backup == second || backup == first);
+        }
+        EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), own.Names());
+    }
+}
+
+// The new backup reaches the disk before it takes the backup's name, as
+// the new data file does before it takes the data file's.
+TEST_F(BackupTest, EachFileIsFlushedBeforeItIsRenamedIntoPlace) {
     CommitWithEntry("first");
-    Bytes data = CommitWithEntry("second");
-    Bytes backup = ReadBytes(Backup());
-    store->InsertData(MakeEntry("third", KIND_FILE, kParentTopLevel), -1);
-    platform.copies = 0;
-    platform.failCopyAt = 2;
-    EXPECT_EQ(0, store->CommitData());
-    EXPECT_EQ(data, ReadBytes(DataFile()));
-    EXPECT_EQ(backup, ReadBytes(Backup()));
+    store->InsertData(MakeEntry("second", KIND_FILE, kParentTopLevel), -1);
+    platform.events.clear();
+    ASSERT_EQ(1, store->CommitData());
+    auto at = [&](const std::string& event) {
+        auto found = std::find(platform.events.begin(), platform.events.end(), event);
+        EXPECT_NE(found, platform.events.end()) << event;
+        return found - platform.events.begin();
+    };
+    EXPECT_LT(at("flush ~Brindleway.tmp"), at("replace ~Brindleway.tmp Brindleway.bwz"));
+    EXPECT_LT(at("flush ~Brindleway.bak.tmp"),
+              at("replace ~Brindleway.bak.tmp Brindleway.bwz.bak"));
+}
+
+// A save that would write the bytes the data file holds writes nothing, so
+// the backup keeps the table before the last real change: Apply and then OK,
+// or a window opened and closed with OK, leave the undo as it was.
+TEST_F(BackupTest, ASaveThatChangesNothingLeavesTheBackup) {
+    Bytes first = CommitWithEntry("first");
+    Bytes second = CommitWithEntry("second");
+    platform.events.clear();
+    for (int again = 0; again < 3; ++again) {
+        EXPECT_EQ(1, store->CommitData());
+        EXPECT_EQ(SaveOutcome::Unchanged, store->LastSaveOutcome());
+    }
+    EXPECT_EQ(std::vector<std::string>{}, platform.events);
+    EXPECT_EQ(second, ReadBytes(DataFile()));
+    EXPECT_EQ(first, ReadBytes(Backup()));
+    // The undo the help describes gives the table before the change.
+    ASSERT_TRUE(DefaultPlatform().ReplaceFileAtomically(Backup(), DataFile()));
+    auto reloaded = NewStore();
+    EXPECT_EQ(1, reloaded->LoadData());
+    EXPECT_EQ(Names{"first"}, CommittedNames(*reloaded));
+}
+
+// A data file that did not load as it is (kept as .damaged at start) never
+// becomes the backup: the backup keeps the last good table, and the load
+// says it is there. The file the first save writes is good, and the next
+// save makes it the backup.
+TEST_F(BackupTest, AFileFoundDamagedNeverBecomesTheBackup) {
+    struct Case {
+        const char* what;
+        std::function<Bytes(Bytes)> damage;
+        DataFileState state;
+    } cases[] = {
+        {"checksum mismatch",
+         [](Bytes file) {
+             file[0] ^= 1;
+             return file;
+         },
+         DataFileState::ChecksumMismatch},
+        {"cut short",
+         [](Bytes file) {
+             file.resize(file.size() - 3);
+             return file;
+         },
+         DataFileState::Damaged},
+        {"ids repeated",
+         [](Bytes) {
+             return DataFileBytes({{KIND_FILE, 4, -1, "a", ""}, {KIND_FILE, 4, -1, "b", ""}});
+         },
+         DataFileState::IdsRepaired},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir own;
+        ItemStore earlier(&platform);
+        earlier.SetDirectory(own.Path());
+        earlier.InsertData(MakeEntry("good", KIND_FILE, kParentTopLevel, "C:\\x.exe"), -1);
+        ASSERT_EQ(1, earlier.CommitData());
+        Bytes good = ReadBytes(earlier.DataFilePath());
+        earlier.InsertData(MakeEntry("better", KIND_FILE, kParentTopLevel, "C:\\x.exe"), -1);
+        ASSERT_EQ(1, earlier.CommitData());
+        Bytes damaged = c.damage(ReadBytes(earlier.DataFilePath()));
+        WriteBytes(earlier.DataFilePath(), damaged);
+
+        ItemStore next(&platform);
+        next.SetDirectory(own.Path());
+        next.LoadData();
+        EXPECT_EQ(c.state, next.GetLoadReport().state);
+        EXPECT_TRUE(next.GetLoadReport().backupExists);
+        next.RestoreData();
+        next.InsertData(MakeEntry("after", KIND_FILE, kParentTopLevel, "C:\\y.exe"), -1);
+        ASSERT_EQ(1, next.CommitData());
+        EXPECT_EQ(good, ReadBytes(own.File("Brindleway.bwz.bak")));
+        EXPECT_EQ(damaged, ReadBytes(next.GetLoadReport().keptCopy));
+        Bytes firstWritten = ReadBytes(own.File("Brindleway.bwz"));
+
+        next.InsertData(MakeEntry("later", KIND_FILE, kParentTopLevel, "C:\\z.exe"), -1);
+        ASSERT_EQ(1, next.CommitData());
+        EXPECT_EQ(firstWritten, ReadBytes(own.File("Brindleway.bwz.bak")));
+    }
+}
+
+// The backup is best-effort: when it cannot be made, the data file is saved
+// all the same, the older backup stays as it was, and the user is told once
+// why.
+struct BackupFailure {
+    const char* what;
+    std::function<void(TestPlatform&)> inject;
+    FileError why;
+};
+
+void PrintTo(const BackupFailure& failure, std::ostream* out) {
+    *out << failure.what;
+}
+
+class BackupSkipped : public BackupTest, public ::testing::WithParamInterface<BackupFailure> {};
+
+TEST_P(BackupSkipped, TheDataFileIsSavedAndTheUserToldOnce) {
+    Bytes first = CommitWithEntry("first");
+    CommitWithEntry("second");
+    std::vector<FileError> told;
+    store->SetBackupSkippedNotice([&](FileError why) { told.push_back(why); });
+    GetParam().inject(platform);
+    Bytes third = CommitWithEntry("third");
+    EXPECT_EQ(SaveOutcome::Written, store->LastSaveOutcome());
+    EXPECT_NE(third, first);
+    EXPECT_EQ(first, ReadBytes(Backup()));
     EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+    EXPECT_EQ(std::vector<FileError>{GetParam().why}, told);
+
+    platform.replaces = 0;
+    platform.copies = 0;
+    CommitWithEntry("fourth");
+    EXPECT_EQ(1u, told.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStep, BackupSkipped,
+    ::testing::Values(BackupFailure{"new backup not created",
+                                    [](TestPlatform& p) {
+                                        p.failCreateName = "~Brindleway.bak.tmp";
+                                        p.failError = FileError::DiskFull;
+                                    },
+                                    FileError::DiskFull},
+                      // The second rename of each save: the new backup onto the backup.
+                      BackupFailure{"backup held open",
+                                    [](TestPlatform& p) {
+                                        p.replaces = 0;
+                                        p.failReplaceAt = 2;
+                                        p.failError = FileError::InUse;
+                                    },
+                                    FileError::InUse}),
+    [](const ::testing::TestParamInfo<BackupFailure>& info) { return ParamName(info.param.what); });
+
+// The last case for real: the user made the backup read-only, which the
+// rename onto it respects (Windows refuses, and both platforms here keep
+// that rule).
+TEST_F(BackupTest, AReadOnlyBackupIsLeftAsItIs) {
+    Bytes first = CommitWithEntry("first");
+    CommitWithEntry("second");
+    SetReadOnly(Backup(), true);
+    std::vector<FileError> told;
+    store->SetBackupSkippedNotice([&](FileError why) { told.push_back(why); });
+    Bytes third = CommitWithEntry("third");
+    SetReadOnly(Backup(), false);
+    EXPECT_EQ(third, ReadBytes(DataFile()));
+    EXPECT_EQ(first, ReadBytes(Backup()));
+    EXPECT_EQ(std::vector<FileError>{FileError::AccessDenied}, told);
+    EXPECT_EQ((Names{"Brindleway.bwz", "Brindleway.bwz.bak"}), dir.Names());
+}
+
+// In a folder so deep that the data file's name takes 255 bytes, the backup
+// (4 bytes more) still fits the 259 Windows takes, but the new backup's
+// temporary name (5 bytes more) does not: the data file is saved, without
+// a new backup.
+TEST_F(BackupTest, ATemporaryBackupNameTooLongSkipsOnlyTheBackup) {
+    std::string folder = dir.Path();
+    const size_t dataFileName = std::string("Brindleway.bwz").size() + 1;
+    while (folder.size() + dataFileName < 255) {
+        size_t room = 255 - dataFileName - folder.size() - 1;
+        folder += kPathSeparator + std::string(std::min<size_t>(room, 100), 'd');
+        MakeDirectory(folder);
+        ASSERT_TRUE(Exists(folder)) << folder;
+    }
+    store->SetDirectory(folder);
+    ASSERT_EQ(255u, store->DataFilePath().size());
+    std::vector<FileError> told;
+    store->SetBackupSkippedNotice([&](FileError why) { told.push_back(why); });
+    store->InsertData(MakeEntry("first", KIND_FILE, kParentTopLevel), -1);
+    ASSERT_EQ(1, store->CommitData());
+    Bytes first = ReadBytes(store->DataFilePath());
+    store->InsertData(MakeEntry("second", KIND_FILE, kParentTopLevel), -1);
+    ASSERT_EQ(1, store->CommitData());
+    Bytes second = ReadBytes(store->DataFilePath());
+    EXPECT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(std::vector<FileError>{FileError::NameTooLong}, told);
+    EXPECT_FALSE(Exists(store->BackupFilePath()));
 }
 
 } // namespace

@@ -175,55 +175,98 @@ std::vector<std::string> CommittedNames(ItemStore& store) {
     return names;
 }
 
+std::string BaseName(const std::string& path) {
+    size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 namespace {
 
 class FailingOutputFile final : public OutputFile {
 public:
-    FailingOutputFile(std::unique_ptr<OutputFile> inner, TestPlatform& owner)
-        : inner_(std::move(inner)), owner_(owner) {}
+    FailingOutputFile(std::unique_ptr<OutputFile> inner, TestPlatform& owner, std::string name)
+        : inner_(std::move(inner)), owner_(owner), name_(std::move(name)) {}
     bool Write(const void* bytes, size_t length) override {
         if (++owner_.writes == owner_.failWriteAt) {
             // Half of the piece reaches the file before the failure.
             inner_->Write(bytes, length / 2);
-            return false;
+            return owner_.Injected();
         }
         return inner_->Write(bytes, length);
     }
-    bool Flush() override { return inner_->Flush() && !owner_.failFlush; }
-    bool Close() override { return inner_->Close() && !owner_.failClose; }
+    bool Flush() override {
+        owner_.Record("flush " + name_);
+        if (!inner_->Flush())
+            return false;
+        return !owner_.failFlush || owner_.Injected();
+    }
+    bool Close() override {
+        if (!inner_->Close())
+            return false;
+        return !owner_.failClose || owner_.Injected();
+    }
 
 private:
     std::unique_ptr<OutputFile> inner_;
     TestPlatform& owner_;
+    std::string name_;
 };
 
 } // namespace
 
+bool TestPlatform::Injected() {
+    lastFailureInjected_ = true;
+    return false;
+}
+
+FileError TestPlatform::LastFileError() {
+    return lastFailureInjected_ ? failError : inner_.LastFileError();
+}
+
 std::unique_ptr<OutputFile> TestPlatform::CreateOutputFile(const std::string& path) {
-    if (failCreate)
+    lastFailureInjected_ = false;
+    Record("create " + BaseName(path));
+    if (failCreate || (!failCreateName.empty() && BaseName(path) == failCreateName)) {
+        Injected();
         return nullptr;
+    }
     std::unique_ptr<OutputFile> file = inner_.CreateOutputFile(path);
     if (!file)
         return nullptr;
-    return std::make_unique<FailingOutputFile>(std::move(file), *this);
+    return std::make_unique<FailingOutputFile>(std::move(file), *this, BaseName(path));
 }
 
 bool TestPlatform::ReplaceFileAtomically(const std::string& source, const std::string& target) {
+    lastFailureInjected_ = false;
     ++replaces;
-    if (failReplace || replaces == failReplaceAt)
-        return false;
+    Record("replace " + BaseName(source) + " " + BaseName(target));
+    if (failReplace || replaces == failReplaceAt ||
+        (failReplaceFrom > 0 && replaces >= failReplaceFrom))
+        return Injected();
     return inner_.ReplaceFileAtomically(source, target);
 }
 
 bool TestPlatform::CopyToNewFile(const std::string& source, const std::string& target) {
+    lastFailureInjected_ = false;
     ++copies;
+    Record("copy " + BaseName(source) + " " + BaseName(target));
     if (failCopy || copies == failCopyAt || (source == heldPath && heldReads > 0))
-        return false;
+        return Injected();
     return inner_.CopyToNewFile(source, target);
+}
+
+bool TestPlatform::RemoveFile(const std::string& path) {
+    lastFailureInjected_ = false;
+    Record("remove " + BaseName(path));
+    return inner_.RemoveFile(path);
 }
 
 ReadResult TestPlatform::ReadFileBytes(const std::string& path, size_t maxBytes,
                                        std::vector<unsigned char>* bytes) {
+    if (path == refusedPath) {
+        bytes->clear();
+        return ReadResult::Failed;
+    }
     if (path == heldPath && heldReads > 0) {
         --heldReads;
         bytes->clear();

@@ -74,7 +74,12 @@ public:
     bool failFlush = false;
     bool failClose = false;
     bool failReplace = false;
-    int failReplaceAt = 0; // the n-th replace fails
+    int failReplaceAt = 0;   // the n-th replace fails
+    int failReplaceFrom = 0; // the n-th replace and every later one fail
+    // Creating a file of this name (the name alone, without folder) fails.
+    std::string failCreateName;
+    // What the failures above give as their reason.
+    FileError failError = FileError::Other;
     bool failCopy = false;
     int failCopyAt = 0;         // the n-th copy fails
     int failProfileWriteAt = 0; // the n-th profile write fails
@@ -83,8 +88,13 @@ public:
     // heldReads reads of it find it in use, and copies of it fail meanwhile.
     std::string heldPath;
     int heldReads = 0;
+    // A file this user may not read (access denied): every read of it fails.
+    std::string refusedPath;
 
     int writes = 0;
+    // The file operations in order, by file names without folder:
+    // "create x", "flush x", "replace x y", "copy x y", "remove x".
+    std::vector<std::string> events;
     int profileWrites = 0;
     int replaces = 0;
     int copies = 0;
@@ -95,13 +105,25 @@ public:
     std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override;
     bool ReplaceFileAtomically(const std::string& source, const std::string& target) override;
     bool CopyToNewFile(const std::string& source, const std::string& target) override;
+    bool RemoveFile(const std::string& path) override;
+    FileError LastFileError() override;
     ReadResult ReadFileBytes(const std::string& path, size_t maxBytes,
                              std::vector<unsigned char>* bytes) override;
     void Pause(unsigned milliseconds) override;
     bool ProfileWriteString(const std::string& path, const char* section, const char* key,
                             const char* value) override;
     void ShowPrompt(unsigned stringId) override { prompts.push_back(stringId); }
+
+    // Records an injected failure; false, for the caller to return.
+    bool Injected();
+    void Record(const std::string& event) { events.push_back(event); }
+
+private:
+    bool lastFailureInjected_ = false;
 };
+
+// The file name of a path, without its folder.
+std::string BaseName(const std::string& path);
 
 // The prompts that reached the prompt function the test program installs.
 std::vector<unsigned>& HookedPrompts();

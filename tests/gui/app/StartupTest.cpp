@@ -101,6 +101,29 @@ TEST(StartupTest, TheMutexGoesWithTheLastCopy) {
     EXPECT_NE(nullptr, second.Window());
 }
 
+// A drive without its medium (a card reader, a floppy, a network drive that
+// is gone) named by an entry must fail the look-up at once, not raise the
+// system's "no disk" box on the window's thread or the icon worker. The mode
+// is the process's, so it is set at the start and read during the run.
+UINT errorModeAtTrayIcon = 0;
+
+TEST(StartupTest, NoDiskBoxesAreRaisedForTheWholeRun) {
+    UINT before = SetErrorMode(0);
+    TempFolder folder;
+    WriteSettingsFile(folder.Path(), Options{});
+    ShellRecorder shell;
+    errorModeAtTrayIcon = 0;
+    shell.onAdd = [] { errorModeAtTrayIcon = GetErrorMode(); };
+    ProgramRun run(folder.Path());
+    UINT duringRun = 0;
+    run.ThenDo([&](HWND) { duringRun = GetErrorMode(); });
+    run.Run();
+    SetErrorMode(before);
+    EXPECT_NE(nullptr, run.Window());
+    EXPECT_TRUE(errorModeAtTrayIcon & SEM_FAILCRITICALERRORS) << errorModeAtTrayIcon;
+    EXPECT_TRUE(duringRun & SEM_FAILCRITICALERRORS) << duringRun;
+}
+
 // What the program asked of COM, and what it had done by then.
 struct ComRecord {
     HRESULT answer = S_OK;

@@ -34,6 +34,26 @@ inline HDROP MakeDrop(const std::vector<std::string>& paths, POINT point = {},
     return static_cast<HDROP>(memory);
 }
 
+// The same for a receiver of wide names, as the shell makes it today: the
+// names as the file system spells them.
+inline HDROP MakeWideDrop(const std::vector<std::wstring>& paths, POINT point = {}) {
+    size_t size = sizeof(DROPFILES) + sizeof(wchar_t);
+    for (const std::wstring& path : paths)
+        size += (path.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, size);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = point;
+    header->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& path : paths) {
+        std::memcpy(text, path.data(), path.size() * sizeof(wchar_t));
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
 // Sends the drop to the window as the system delivers it; the window frees it.
 inline void DropOnto(HWND window, const std::vector<std::string>& paths, POINT point = {},
                      bool nonClient = false) {

@@ -10,7 +10,9 @@
 #include "resource.h"
 #include "support/DialogDriving.h"
 #include "support/GuiTest.h"
+#include "support/RemovableDrive.h"
 #include "ui/Application.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -184,6 +186,64 @@ TEST_F(EditorDropTest, APathTooLongIsRefusedAndTheFieldsStay) {
     EXPECT_TRUE(seen.exclamation);
     EXPECT_EQ(seen.caption, Application::Instance().Name());
     EXPECT_NE(Unwrapped(seen.text).find(longPath), std::string::npos) << seen.text;
+}
+
+// A name Shift-JIS cannot spell is refused and named as the file system
+// spells it, never put into the path changed (Café.pdf as Cafe.pdf would
+// open nothing).
+TEST_F(EditorDropTest, ANameWithoutAShiftJisFormIsRefusedAndTheFieldsStay) {
+    const std::wstring cafe = WideOf(files) + L"\\Caf\u00e9.pdf";
+    HANDLE file = CreateFileW(cafe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    ItemEditorDialog editor;
+    std::wstring seen;
+    INT_PTR result = Run(editor,
+                         [&](HWND dialog) {
+                             SetDlgItemTextA(dialog, IDC_EDITOR_PATH, document.c_str());
+                             SendMessageA(dialog, WM_DROPFILES,
+                                          reinterpret_cast<WPARAM>(MakeWideDrop({cafe})), 0);
+                             EXPECT_EQ(Text(dialog, IDC_EDITOR_PATH), document);
+                             EXPECT_EQ(Text(dialog, IDC_EDITOR_NAME), "");
+                             PressButton(dialog, IDCANCEL);
+                         },
+                         {[&seen](HWND box) {
+                             wchar_t text[1024] = {};
+                             GetDlgItemTextW(box, 0xFFFF, text, 1024);
+                             seen = text;
+                             PostMessageA(box, WM_COMMAND, IDOK, 0);
+                         }});
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_NE(seen.find(L"Caf\u00e9.pdf"), std::wstring::npos);
+    EXPECT_NE(seen.find(WideOf("シフトJISにない文字")), std::wstring::npos);
+}
+
+// Run from a removable drive, the editor shows and stores a dropped path on
+// that drive without its letter: inside the program's folder relative to
+// it, elsewhere from the drive's root. (The tests' prefix has no removable
+// drive: the program is told that C: is one.)
+TEST_F(EditorDropTest, OnARemovableDriveADroppedPathLosesItsDriveLetter) {
+    TempFolder other;
+    std::string outside = other.Path() + "\\memo.txt";
+    WriteFileText(outside, "x");
+    RemovableDrive removable(folder.Path());
+    struct Case {
+        std::string dropped;
+        std::string stored;
+    } cases[] = {{document, "ソフト\\表計算.xls"}, {outside, outside.substr(2)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dropped);
+        ItemEditorDialog editor;
+        editor.SetProgramFolder(folder.Path());
+        INT_PTR result = Run(editor, [&](HWND dialog) {
+            DropOnto(dialog, {c.dropped});
+            EXPECT_EQ(Text(dialog, IDC_EDITOR_PATH), c.stored);
+            PressOk(dialog);
+        });
+        ASSERT_EQ(result, IDOK);
+        EXPECT_EQ(editor.Entry().path, c.stored);
+    }
 }
 
 TEST_F(EditorDropTest, TheEditorAcceptsDroppedFiles) {

@@ -4,12 +4,15 @@
 // outcome read from the list, the tree and, after Apply, the data file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "DropSupport.h"
 #include "support/DialogDriving.h"
 #include "support/EditingTestSupport.h"
+#include "support/RemovableDrive.h"
+#include "tray/LauncherMenu.h"
 #include "ui/Application.h"
 #include "ui/SystemCalls.h"
 
@@ -223,6 +226,36 @@ TEST_F(SettingsDropTest, PathsTooLongForAnEntryAreNamedAndTheOthersAdded) {
     EXPECT_EQ(seen[0].caption, Application::Instance().Name());
     EXPECT_EQ(Rows(), (Texts{"G|Group", "H|Group", "top|C:\\top.txt", "能|" + document}));
     EXPECT_EQ(SelectedRow(), 3);
+}
+
+// A launcher on a removable drive stores a dropped path on that drive
+// without its letter, so that it still leads there when the drive comes
+// back under another one: the list shows the stored form, Apply writes it,
+// and choosing the entry opens the file. (The tests' prefix has no
+// removable drive: the program is told that C: is one.)
+TEST_F(SettingsDropTest, OnARemovableDriveDroppedPathsLoseTheirDriveLetter) {
+    std::string document = File("能.txt");
+    TempFolder other;
+    std::string outside = other.Path() + "\\memo.txt";
+    WriteFileText(outside, "x");
+    RemovableDrive removable(folder.Path());
+    OpenWithGroups();
+    SelectGroup("H");
+
+    Drop({document, outside}, OverList());
+    EXPECT_EQ(Rows(), (Texts{"能|表計算\\能.txt", "memo|" + outside.substr(2)}));
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    Texts stored = DataFileEntries();
+    EXPECT_NE(std::find(stored.begin(), stored.end(), "能|0|H|表計算\\能.txt"), stored.end());
+    EXPECT_NE(std::find(stored.begin(), stored.end(), "memo|0|H|" + outside.substr(2)),
+              stored.end());
+
+    ASSERT_NE(Entry("能"), nullptr);
+    shell.calls.clear();
+    Command(LaunchCommandBase + static_cast<UINT>(Entry("能")->id));
+    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].file, document);
 }
 
 // What a path becomes: its name and kind, Shift-JIS cut at a character.

@@ -14,7 +14,9 @@
 #include "resource.h"
 #include "support/DialogDriving.h"
 #include "support/GuiTest.h"
+#include "support/RemovableDrive.h"
 #include "ui/FileDialog.h"
+#include "ui/WideText.h"
 
 namespace {
 
@@ -41,6 +43,21 @@ std::vector<std::string> ListNames(HWND list) {
         names.push_back(ListItemText(list, i));
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The index of the item the list shows with that name, read as wide text.
+int FindListItemWide(HWND list, const std::wstring& name) {
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[MAX_PATH] = {};
+        LVITEMW item{};
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+        if (name == text)
+            return i;
+    }
+    return -1;
 }
 
 int FindListItem(HWND list, const std::string& name) {
@@ -177,4 +194,83 @@ TEST(ItemEditorChooser, StartsInTheFolderWhereThePathLeads) {
         EXPECT_EQ(shownPath, path);
     }
     SetEnvironmentVariableA("BW_TEST_TOOLS", nullptr);
+}
+
+// What the user met after picking a file with the mouse in Browse's
+// chooser: the path and name rows and any message.
+struct Browsed {
+    std::string path;
+    std::string name;
+    std::wstring message;
+    bool listed = false;
+};
+
+Browsed BrowseAndDoubleClick(ItemEditorDialog& editor, const std::string& folder,
+                             const std::wstring& file) {
+    // The chooser makes the folder it shows the current one.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    Browsed seen;
+    DialogScript script({[&](HWND dialog) {
+                             PressButton(dialog, IDC_EDITOR_BROWSE);
+                             seen.path = DialogItemText(dialog, IDC_EDITOR_PATH);
+                             seen.name = DialogItemText(dialog, IDC_EDITOR_NAME);
+                             PressButton(dialog, IDCANCEL);
+                         },
+                         [&](HWND chooser) {
+                             OpenFolderInChooser(chooser, folder);
+                             HWND list = ChooserList(chooser);
+                             int index = FindListItemWide(list, file);
+                             seen.listed = index >= 0;
+                             if (index < 0) {
+                                 PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+                                 return;
+                             }
+                             DoubleClickAt(ItemCenterOnScreen(list, index));
+                         },
+                         [&](HWND box) {
+                             wchar_t text[1024] = {};
+                             GetDlgItemTextW(box, 0xFFFF, text, 1024);
+                             seen.message = text;
+                             PostMessageA(box, WM_COMMAND, IDOK, 0);
+                         }});
+    editor.RunModal();
+    SetCurrentDirectoryA(current);
+    return seen;
+}
+
+// A file whose name Shift-JIS cannot spell (é) is refused with its name as
+// the file system spells it; the path row is not filled with a changed one
+// (Cafe.pdf), which would open nothing.
+TEST(ItemEditorChooser, AFileWhoseNameHasNoShiftJisFormIsRefused) {
+    TempFolder folder;
+    std::wstring cafe = L"Caf\u00e9.pdf";
+    HANDLE file = CreateFileW((WideOf(folder.Path()) + L"\\" + cafe).c_str(), GENERIC_WRITE, 0,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    ItemEditorDialog editor;
+    Browsed seen = BrowseAndDoubleClick(editor, folder.Path(), cafe);
+    ASSERT_TRUE(seen.listed);
+    EXPECT_EQ(seen.path, "");
+    EXPECT_EQ(seen.name, "");
+    EXPECT_NE(seen.message.find(cafe), std::wstring::npos);
+    EXPECT_NE(seen.message.find(WideOf("シフトJISにない文字")), std::wstring::npos);
+}
+
+// Run from a removable drive, Browse shows the path the entry will store:
+// relative to the program's folder for a file inside it. (The tests'
+// prefix has no removable drive: the program is told that C: is one.)
+TEST(ItemEditorChooser, OnARemovableDriveThePathIsShownAsItWillBeStored) {
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA(folder.File("tools").c_str(), nullptr));
+    CreateEmptyFile(folder.File("tools\\ツール.exe"));
+    RemovableDrive removable(folder.Path());
+    ItemEditorDialog editor;
+    editor.SetProgramFolder(folder.Path());
+    Browsed seen = BrowseAndDoubleClick(editor, folder.File("tools"), WideOf("ツール.exe"));
+    ASSERT_TRUE(seen.listed);
+    EXPECT_EQ(seen.path, "tools\\ツール.exe");
+    EXPECT_EQ(seen.name, "ツール.exe");
+    EXPECT_EQ(seen.message, L"");
 }

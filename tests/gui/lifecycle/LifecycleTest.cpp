@@ -9,8 +9,10 @@
 
 #include "platform/Platform.h"
 #include "resource.h"
+#include "support/DialogDriving.h"
 #include "support/EditingTestSupport.h"
 #include "support/Foreground.h"
+#include "support/RealInput.h"
 #include "ui/Application.h"
 
 namespace {
@@ -435,8 +437,211 @@ std::string ReadBytes(const std::string& file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The one-step undo, Brindleway.bwz.bak, as the user meets it: an Apply
+// that changes the table keeps the file before it as the backup; the Apply
+// and the OK after it change nothing and leave the backup as it is (so the
+// undo the help describes still gives the table before the change); the
+// removal of broken entries keeps the file before the removal. The buttons
+// of the settings window are clicked with the mouse, the options dialog's
+// through its button control; the files are read from disk.
+class UndoTest : public EditingTest {
+protected:
+    std::string Data() const { return folder.File("Brindleway.bwz"); }
+    std::string Backup() const { return folder.File("Brindleway.bwz.bak"); }
+
+    // A click of the mouse on the settings window's button; returns once
+    // the window has taken it: the button's release has been fetched from
+    // the queue, and everything it set off (message boxes included) has run.
+    void ClickButton(int id) {
+        RECT rect{};
+        GetWindowRect(GetDlgItem(Handle(), id), &rect);
+        POINT center{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ScreenToClient(Handle(), &center);
+        released = false;
+        HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, NoteRelease, nullptr, GetCurrentThreadId());
+        real_input::ClickAt(Handle(), center);
+        bool taken = PumpUntil([] { return released; });
+        UnhookWindowsHookEx(hook);
+        ASSERT_TRUE(taken);
+        PumpMessages();
+    }
+    void ClickRow(int row) {
+        RECT rect{LVIR_LABEL, 0, 0, 0};
+        SendMessageA(List().Handle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+        real_input::ClickAt(List().Handle(),
+                            {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+        ASSERT_TRUE(PumpUntil([&] { return SelectedRow() == row; }));
+    }
+
+private:
+    static LRESULT CALLBACK NoteRelease(int code, WPARAM wParam, LPARAM lParam) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_LBUTTONUP)
+            released = true;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline bool released = false;
+};
+
+TEST_F(UndoTest, TheBackupKeepsTheTableBeforeTheLastChange) {
+    TempFolder files;
+    std::string kept = files.File("kept.txt");
+    std::string other = files.File("other.txt");
+    for (const std::string& file : {kept, other})
+        WriteBytes(file, "x");
+    OpenShown({{"Kept", KIND_FILE, kParentTopLevel, kept.c_str()},
+               {"Other", KIND_FILE, kParentTopLevel, other.c_str()},
+               {"Gone", KIND_FILE, kParentTopLevel, "C:\\nowhere\\gone.txt"}});
+    const std::string seeded = ReadBytes(Data());
+    EXPECT_EQ("", ReadBytes(Backup()));
+
+    ClickRow(1);
+    ClickButton(IDC_DELETE);
+    ASSERT_EQ(2, Store().GetDataNum());
+    ClickButton(IDC_APPLY);
+    const std::string applied = ReadBytes(Data());
+    EXPECT_NE(seeded, applied);
+    EXPECT_EQ(seeded, ReadBytes(Backup()));
+
+    ClickButton(IDOK);
+    ASSERT_FALSE(window->IsVisible());
+    EXPECT_EQ(applied, ReadBytes(Data()));
+    EXPECT_EQ(seeded, ReadBytes(Backup()));
+
+    Command(ID_TRAY_SETTINGS);
+    ASSERT_TRUE(window->IsVisible());
+    ClickButton(IDC_APPLY);
+    EXPECT_EQ(applied, ReadBytes(Data()));
+    EXPECT_EQ(seeded, ReadBytes(Backup()));
+
+    // The removal of broken entries, confirmed, then once more with
+    // nothing left to remove.
+    for (int round = 0; round < 2; ++round) {
+        DialogScript script({[](HWND options) {
+                                 SendDlgItemMessageA(options, IDC_OPT_REMOVE_BROKEN, BM_CLICK, 0,
+                                                     0);
+                                 SendDlgItemMessageA(options, IDOK, BM_CLICK, 0, 0);
+                             },
+                             [](HWND confirmation) { AnswerMessageBox(confirmation, IDOK); }});
+        Command(ID_TOOLS_OPTIONS);
+        EXPECT_EQ(2, script.Seen());
+    }
+    EXPECT_EQ(std::vector<std::string>{"Kept"}, TableOrder());
+    const std::string removed = ReadBytes(Data());
+    EXPECT_NE(applied, removed);
+    EXPECT_EQ(applied, ReadBytes(Backup()));
+}
+
+// A backup that cannot be made (here the user made it read-only) does not
+// block the save: the data file is saved, the backup stays as it was, and
+// the user is told once why.
+TEST_F(UndoTest, ABackupThatCannotBeMadeIsToldOnceAndTheDataFileIsSaved) {
+    WriteDataFile(folder.Path(), {{"first", KIND_URL, kParentTopLevel, "https://example.org/"}});
+    OpenShown({{"first", KIND_URL, kParentTopLevel, "https://example.org/"},
+               {"second", KIND_URL, kParentTopLevel, "https://example.org/2"}});
+    const std::string backup = ReadBytes(Backup());
+    ASSERT_NE("", backup);
+    SetFileAttributesA(Backup().c_str(), FILE_ATTRIBUTE_READONLY);
+    std::vector<std::string> texts;
+    ModalDriver driver([&](HWND box) {
+        texts.push_back(MessageText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    for (const char* name : {"third", "fourth"}) {
+        Store().InsertData(MakeEntry({name, KIND_URL, kParentTopLevel, "https://example.org/3"}),
+                           -1);
+        ClickButton(IDC_APPLY);
+    }
+    SetFileAttributesA(Backup().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_TRUE(Contains(texts[0], "バックアップ")) << texts[0];
+    EXPECT_TRUE(Contains(texts[0], "読み取り専用")) << texts[0];
+    EXPECT_TRUE(Contains(texts[0], Backup())) << texts[0];
+    EXPECT_EQ(backup, ReadBytes(Backup()));
+    ItemStore reader;
+    reader.SetDirectory(folder.Path());
+    ASSERT_EQ(1, reader.LoadData());
+    EXPECT_EQ(4, reader.GetCommittedNum());
+}
+
+// Another program (a virus scanner at logon, when the Run key starts the
+// launcher) holds the data file through every try at start; it lets go
+// later.
+class HeldAtStart : public ForwardingPlatform {
+public:
+    explicit HeldAtStart(std::string dataFile)
+        : ForwardingPlatform(DefaultPlatform()), dataFile_(std::move(dataFile)) {}
+    bool held = true;
+    ReadResult ReadFileBytes(const std::string& path, size_t maxBytes,
+                             std::vector<unsigned char>* bytes) override {
+        if (held && path == dataFile_) {
+            bytes->clear();
+            return ReadResult::InUse;
+        }
+        return inner_.ReadFileBytes(path, maxBytes, bytes);
+    }
+    bool CopyToNewFile(const std::string& source, const std::string& target) override {
+        return !(held && source == dataFile_) && inner_.CopyToNewFile(source, target);
+    }
+    void Pause(unsigned) override {}
+
+private:
+    std::string dataFile_;
+};
+
+// The launcher started empty; the first Apply finds the file readable, and
+// loads it instead of replacing it with the near-empty table: the window
+// stays open over the entries read, and the user is told.
+TEST_F(UndoTest, AFileHeldAtStartIsLoadedByTheFirstApplyInsteadOfReplaced) {
+    WriteDataFile(folder.Path(), {{"first", KIND_URL, kParentTopLevel, "https://example.org/1"},
+                                  {"second", KIND_URL, kParentTopLevel, "https://example.org/2"}});
+    Options options{};
+    options.opt1 = 1;
+    WriteOptions(options);
+    const std::string before = ReadBytes(Data());
+    HeldAtStart platform(Data());
+    std::vector<std::string> texts;
+    // The settings window, shown at start, is a dialog too: only the
+    // message boxes are answered.
+    ModalDriver driver([&](HWND box) {
+        if (!IsMessageBox(box))
+            return;
+        texts.push_back(MessageText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    Open(&platform);
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_TRUE(Contains(texts[0], "他のプログラムが使用")) << texts[0];
+    EXPECT_EQ(0, List().Count());
+
+    Store().InsertData(MakeEntry({"made meanwhile", KIND_URL, kParentTopLevel, "https://x/"}), -1);
+    platform.held = false;
+    ClickButton(IDOK);
+    ASSERT_EQ(2u, texts.size());
+    EXPECT_TRUE(Contains(texts[1], "読み込み直しました")) << texts[1];
+    EXPECT_EQ(before, ReadBytes(Data()));
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_EQ(
+        (std::vector<std::string>{"first|https://example.org/1", "second|https://example.org/2"}),
+        Rows());
+    EXPECT_EQ(2, GetMenuItemCount(window->LauncherMenuHandle()));
+    EXPECT_EQ(std::vector<std::string>{}, [&] {
+        std::vector<std::string> left;
+        for (const char* name : {"Brindleway.bwz.unreadable", "Brindleway.bwz.damaged"})
+            if (GetFileAttributesA(folder.File(name).c_str()) != INVALID_FILE_ATTRIBUTES)
+                left.push_back(name);
+        return left;
+    }());
+}
+
+// The report names the copy kept of the damaged file and the backup, where
+// the last table saved before it is.
 TEST_F(LifecycleTest, ADamagedDataFileIsReportedOnceNamingTheKeptCopy) {
     WriteOptions();
+    WriteDataFile(folder.Path(), {{"last good", KIND_GROUP, -1}});
+    WriteDataFile(folder.Path(), {{"last good", KIND_GROUP, -1}, {"then", KIND_GROUP, -1}});
+    const std::string backup = ReadBytes(folder.File("Brindleway.bwz.bak"));
+    ASSERT_NE("", backup);
     WriteBytes(folder.File("Brindleway.bwz"), "not a data file");
     std::vector<std::string> texts;
     ModalDriver driver([&](HWND box) {
@@ -449,8 +654,14 @@ TEST_F(LifecycleTest, ADamagedDataFileIsReportedOnceNamingTheKeptCopy) {
     const std::string& copy = w.Store().GetLoadReport().keptCopy;
     ASSERT_FALSE(copy.empty());
     EXPECT_TRUE(Contains(texts[0], copy)) << texts[0];
+    EXPECT_TRUE(Contains(texts[0], folder.File("Brindleway.bwz.bak"))) << texts[0];
     EXPECT_EQ("not a data file", ReadBytes(copy));
     EXPECT_EQ(0, GetMenuItemCount(w.LauncherMenuHandle()));
+    // The first save does not push the last good table out of the backup.
+    w.Store().InsertData(MakeEntry({"new", KIND_GROUP, -1}), -1);
+    Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
+    EXPECT_EQ(backup, ReadBytes(folder.File("Brindleway.bwz.bak")));
+    EXPECT_EQ(1, EntriesInDataFile());
 }
 
 TEST_F(LifecycleTest, AChecksumMismatchIsReportedAndTheEntriesAreShown) {

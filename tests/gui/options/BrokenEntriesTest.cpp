@@ -127,6 +127,74 @@ TEST_F(BrokenEntriesTest, PortablePathsAreCheckedWhereTheyLead) {
     EXPECT_STREQ(store.GetCommittedData(0)->path, "present.exe");
 }
 
+// A program registered under App Paths for this test and removed after it.
+class RegisteredProgram {
+public:
+    RegisteredProgram(const char* name, const std::string& file)
+        : key_(std::string(kAppPaths) + name) {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr);
+        RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
+                       static_cast<DWORD>(file.size() + 1));
+        RegCloseKey(key);
+    }
+    ~RegisteredProgram() { RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
+
+private:
+    static constexpr const char* kAppPaths =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    std::string key_;
+};
+
+// The launcher started by the Run key or from a shortcut runs in some other
+// folder. A bare name is judged by the system's search, where a launch
+// finds it (the search path, App Paths), not by that folder; an address or
+// a shell path is the shell's and never broken. Wine has notepad and cmd in
+// its system folder, but no calc.
+TEST_F(BrokenEntriesTest, BareNamesAndAddressesAreJudgedAsTheLaunchFindsThem) {
+    store.SetDirectory(folder.Path());
+    TempFolder elsewhere;
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCurrentDirectoryA(elsewhere.Path().c_str());
+    RegisteredProgram registered("bwtestregistered.exe", existingFile);
+    RegisteredProgram gone("bwtestgone.exe", folder.File("gone.exe"));
+    struct Case {
+        const char* name;
+        const char* path;
+        bool kept;
+    } cases[] = {
+        {"system program", "notepad.exe", true},
+        {"system program without extension", "notepad", true},
+        {"command interpreter", "cmd", true},
+        {"quoted with arguments", "\"notepad.exe\" readme.txt", true},
+        {"registered program", "bwtestregistered.exe", true},
+        {"registered program without extension", "bwtestregistered", true},
+        {"registered program whose file is gone", "bwtestgone.exe", false},
+        {"beside the program", "present.exe", true},
+        {"nowhere", "bwtestnosuchprogram.exe", false},
+        {"web page", "https://example.org/x?a=1", true},
+        {"file address", "file:///C:/nowhere/gone.txt", true},
+        {"shell folder", "shell:Downloads", true},
+        {"shell object", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", true},
+        {"mail", "mailto:someone@example.org", true},
+    };
+    std::vector<std::string> kept;
+    AddAndCommit([&] {
+        for (const Case& c : cases) {
+            Add(c.name, c.path, KIND_FILE);
+            if (c.kept)
+                kept.push_back(c.name);
+        }
+    });
+    RemoveAndEnd(IDOK, IDOK);
+    SetCurrentDirectoryA(before);
+    EXPECT_EQ(WorkingNames(store), kept);
+    EXPECT_EQ(CommittedNames(store), kept);
+    EXPECT_EQ(NamesInDataFile(), kept);
+}
+
 // The tables may differ (uncommitted edits): each is cleaned on its own.
 TEST_F(BrokenEntriesTest, EachTableIsCleanedOnItsOwn) {
     AddAndCommit([&] {
@@ -316,6 +384,56 @@ TEST_F(BrokenEntriesTest, ADataFileThatCannotBeWrittenIsReported) {
     EXPECT_EQ(run.messages[1].promptContext, 0u) << "a literal message carries no help context";
     EXPECT_EQ(failing.GetDataNum(), 0);
     EXPECT_FALSE(DataFileExists());
+}
+
+// A data file that another program held through every try at start (the
+// launcher started empty) and lets go later: the removal reads it first and
+// removes the broken entries from the table it holds, never writing the
+// near-empty table over it.
+class HeldUntilReleased : public ForwardingPlatform {
+public:
+    explicit HeldUntilReleased(std::string dataFile)
+        : ForwardingPlatform(DefaultPlatform()), dataFile_(std::move(dataFile)) {}
+    bool held = true;
+    ReadResult ReadFileBytes(const std::string& path, size_t maxBytes,
+                             std::vector<unsigned char>* bytes) override {
+        if (held && path == dataFile_) {
+            bytes->clear();
+            return ReadResult::InUse;
+        }
+        return inner_.ReadFileBytes(path, maxBytes, bytes);
+    }
+    bool CopyToNewFile(const std::string& source, const std::string& target) override {
+        return !(held && source == dataFile_) && inner_.CopyToNewFile(source, target);
+    }
+    void Pause(unsigned) override {}
+
+private:
+    std::string dataFile_;
+};
+
+TEST_F(BrokenEntriesTest, AFileHeldAtStartIsReadBeforeTheRemovalWritesIt) {
+    AddAndCommit([&] {
+        Add("Kept", existingFile, KIND_FILE);
+        Add("Gone", folder.File("gone.exe"), KIND_FILE);
+    });
+    HeldUntilReleased platform(folder.File("Brindleway.bwz"));
+    ItemStore started(&platform);
+    started.SetDirectory(folder.Path());
+    started.LoadData();
+    ASSERT_EQ(started.GetLoadReport().state, DataFileState::InUse);
+    started.RestoreData();
+    platform.held = false;
+    OptionsRun run = RunOptions(dialog, started, [&](HWND window) {
+        Click(window, IDC_OPT_REMOVE_BROKEN);
+        Click(window, IDOK);
+    });
+    ASSERT_EQ(run.messages.size(), 2u);
+    EXPECT_NE(run.messages[1].text.find("読み込み直し"), std::string::npos) << run.messages[1].text;
+    EXPECT_EQ(WorkingNames(started), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(CommittedNames(started), (std::vector<std::string>{"Kept"}));
+    EXPECT_EQ(NamesInDataFile(), (std::vector<std::string>{"Kept"}));
+    EXPECT_TRUE(dialog.RemovedEntries());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "ui/Application.h"
@@ -13,36 +14,46 @@ TempFolder::TempFolder() {
     char base[MAX_PATH] = {};
     GetTempPathA(sizeof base, base);
     static unsigned counter = 0;
-    char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%sbwtest-%lu-%u", base, GetCurrentProcessId(), ++counter);
-    path_ = name;
-    CreateDirectoryA(path_.c_str(), nullptr);
+    // Wine gives the same process id to every first process of a run, and
+    // a folder that was the current one (the Open dialog makes it so) may
+    // have outlived its test: a name taken already is passed over.
+    for (;;) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof name, "%sbwtest-%lu-%u", base, GetCurrentProcessId(), ++counter);
+        path_ = name;
+        if (CreateDirectoryA(path_.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
 }
 
 namespace {
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+// Wide, so that names without a form in the ANSI code page (which tests
+// make on purpose) are found and removed too.
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            std::string full = path + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            std::wstring full = path + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(full);
             else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 } // namespace
 
 TempFolder::~TempFolder() {
-    RemoveTree(path_);
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path_.c_str(), -1, wide, MAX_PATH);
+    RemoveTree(wide);
 }
 
 void PumpMessages() {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/FileSystemCalls.h"
 #include "support/IconWaiting.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/LauncherMenu.h"
@@ -32,11 +33,17 @@ void CreateFileAt(const std::string& path) {
     std::ofstream(path) << "MZ";
 }
 
+// The icon's path, from the text alone: the file system is not asked, so a
+// bare name is taken beside the program whether it is there or not (the
+// launch still searches for it), and the program's drive is the one a path
+// from the drive's root goes to.
 TEST(ExpandEntryPath, VariablesAndPathsRelativeToTheProgramsFolder) {
     TempFolder folder;
     const std::string program = folder.Path();
+    const std::string drive = program.substr(0, 2);
     CreateFileAt(folder.File("beside.exe"));
     ScopedVariable tools("BW_TEST_TOOLS", "D:\\Portable Tools");
+    ScopedVariable site("BW_TEST_SITE", "https://example.org/v");
     // 表 ends in the byte 0x5C: the join must not take it for a separator.
     const std::string japanese = program + "\\表";
 
@@ -54,13 +61,27 @@ TEST(ExpandEntryPath, VariablesAndPathsRelativeToTheProgramsFolder) {
         {".\\x.exe", program, program + "\\x.exe"},
         {"tools\\..\\x.exe", program, program + "\\x.exe"},
         {"beside.exe", program, program + "\\beside.exe"},
-        // Not beside the program: the shell's own search still finds it.
-        {"notepad.exe", program, "notepad.exe"},
+        {"notepad.exe", program, program + "\\notepad.exe"},
         {"C:\\Tools\\tool.exe", program, "C:\\Tools\\tool.exe"},
         {"\\\\server\\share\\x.exe", program, "\\\\server\\share\\x.exe"},
         {"", program, ""},
         {"tools\\x.exe", japanese, japanese + "\\tools\\x.exe"},
         {"ソフト\\x.exe", program, program + "\\ソフト\\x.exe"},
+        // From the root of the program's drive, whatever letter it has now.
+        {"\\Tools\\x.exe", program, drive + "\\Tools\\x.exe"},
+        {"\\Tools\\x.exe", "R:\\Brindleway", "R:\\Tools\\x.exe"},
+        {"\\Tools\\x.exe", japanese, drive + "\\Tools\\x.exe"},
+        {"\\Tools\\x.exe", "\\\\server\\share\\Brindleway", "\\\\server\\share\\Tools\\x.exe"},
+        // Addresses and shell paths go to the shell as written, not
+        // joined to the program's folder, their % signs left alone.
+        {"https://example.org/x", program, "https://example.org/x"},
+        {"https://example.org/%BW_TEST_TOOLS%", program, "https://example.org/%BW_TEST_TOOLS%"},
+        {"%BW_TEST_SITE%", program, "https://example.org/v"},
+        {"file:///C:/notes.txt", program, "file:///C:/notes.txt"},
+        {"shell:Downloads", program, "shell:Downloads"},
+        {"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", program,
+         "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
+        {"mailto:someone@example.org", program, "mailto:someone@example.org"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -71,6 +92,7 @@ TEST(ExpandEntryPath, VariablesAndPathsRelativeToTheProgramsFolder) {
 TEST(EntryCommandOf, AQuotedProgramTakesTheArgumentsAfterIt) {
     TempFolder folder;
     const std::string program = folder.Path();
+    const std::string drive = program.substr(0, 2);
     CreateDirectoryA(folder.File("tools").c_str(), nullptr);
     CreateFileAt(folder.File("beside.exe"));
     ScopedVariable tools("BW_TEST_TOOLS", "D:\\Portable Tools");
@@ -99,6 +121,10 @@ TEST(EntryCommandOf, AQuotedProgramTakesTheArgumentsAfterIt) {
         {".\\tools", program + "\\tools", "", ""},
         {"notepad.exe", "notepad.exe", "", ""},
         {"", "", "", ""},
+        // An address or a shell path is the shell's to open, as written.
+        {"https://example.org/x?a=1", "https://example.org/x?a=1", "", ""},
+        {"shell:Downloads", "shell:Downloads", "", ""},
+        {"\\tools\\tool.exe", drive + "\\tools\\tool.exe", "", drive + "\\tools"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -106,7 +132,47 @@ TEST(EntryCommandOf, AQuotedProgramTakesTheArgumentsAfterIt) {
         EXPECT_EQ(c.file, command.file);
         EXPECT_EQ(c.arguments, command.arguments);
         EXPECT_EQ(c.workingFolder, command.workingFolder);
-        EXPECT_EQ(c.file, ExpandEntryPath(c.path, program));
+        if (!command.searched) {
+            EXPECT_EQ(c.file, ExpandEntryPath(c.path, program));
+        }
+    }
+}
+
+// Browse and drops store a path on the removable drive the program runs
+// from without its drive letter, so that it still leads there when the
+// drive comes back under another letter; any other path stays as picked.
+TEST(PortablePathOf, APathOnTheProgramsRemovableDriveLosesItsDriveLetter) {
+    struct Case {
+        std::string picked;
+        std::string programFolder;
+        bool removable;
+        std::string stored;
+    } cases[] = {
+        {"R:\\Brindleway\\tools\\x.exe", "R:\\Brindleway", true, "tools\\x.exe"},
+        {"r:\\BRINDLEWAY\\tools\\x.exe", "R:\\Brindleway", true, "tools\\x.exe"},
+        {"R:\\Tools\\x.exe", "R:\\Brindleway", true, "\\Tools\\x.exe"},
+        {"R:\\Brindleway2\\x.exe", "R:\\Brindleway", true, "\\Brindleway2\\x.exe"},
+        {"R:\\x.exe", "R:\\", true, "x.exe"},
+        {"R:\\表\\ソフト.exe", "R:\\表", true, "ソフト.exe"},
+        {"R:\\表x\\y.exe", "R:\\表", true, "\\表x\\y.exe"},
+        {"C:\\Tools\\x.exe", "R:\\Brindleway", true, "C:\\Tools\\x.exe"},
+        {"\\\\server\\share\\x.exe", "R:\\Brindleway", true, "\\\\server\\share\\x.exe"},
+        {"R:\\Tools\\x.exe", "R:\\Brindleway", false, "R:\\Tools\\x.exe"},
+        {"R:\\Brindleway\\x.exe", "C:\\Brindleway", true, "R:\\Brindleway\\x.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picked + " from " + c.programFolder);
+        std::string stored = PortablePathOf(c.picked, c.programFolder, c.removable);
+        EXPECT_EQ(c.stored, stored);
+        // Where the stored path leads: the picked file, and under another
+        // letter the same file there.
+        EXPECT_EQ(0, lstrcmpiA(c.picked.c_str(),
+                               ExpandEntryPath(stored.c_str(), c.programFolder).c_str()));
+        if (c.removable && stored != c.picked) {
+            std::string moved = "S" + c.programFolder.substr(1);
+            EXPECT_EQ(0, lstrcmpiA(("S" + c.picked.substr(1)).c_str(),
+                                   ExpandEntryPath(stored.c_str(), moved).c_str()));
+        }
     }
 }
 
@@ -125,15 +191,22 @@ protected:
     void SetUp() override {
         CreateDirectoryA(folder.File("tools").c_str(), nullptr);
         CreateFileAt(folder.File("tools\\tool.exe"));
+        // The tool from the root of the program's drive, as a launcher on a
+        // removable drive stores it.
+        fromDriveRoot = folder.File("tools\\tool.exe").substr(2);
         WriteDataFile(folder.Path(), {{"Relative", KIND_FILE, -1, "tools\\tool.exe"},
                                       {"Variable", KIND_FILE, -1, "%BW_TEST_TOOLS%\\tool.exe"},
                                       {"Folder", KIND_FILE, -1, ".\\tools"},
                                       {"Site", KIND_URL, -1, "https://example.org/%BW_TEST_TOOLS%"},
-                                      {"Quoted", KIND_FILE, -1, "\"tools\\tool.exe\" --flag x"}});
+                                      {"Quoted", KIND_FILE, -1, "\"tools\\tool.exe\" --flag x"},
+                                      {"Page", KIND_FILE, -1, "https://example.org/x?a=1"},
+                                      {"Downloads", KIND_FILE, -1, "shell:Downloads"},
+                                      {"From the root", KIND_FILE, -1, fromDriveRoot.c_str()}});
         WriteOptions({});
     }
 
     ScopedVariable tools{"BW_TEST_TOOLS", folder.File("tools")};
+    std::string fromDriveRoot;
 };
 
 TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
@@ -153,6 +226,11 @@ TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
         // A URL goes to the shell as it is.
         {LaunchCommandBase + 3, "https://example.org/%BW_TEST_TOOLS%", "", ""},
         {LaunchCommandBase + 4, tool, "--flag x", folder.File("tools")},
+        // A file entry holding an address or a shell path: as written too,
+        // not joined to the program's folder.
+        {LaunchCommandBase + 5, "https://example.org/x?a=1", "", ""},
+        {LaunchCommandBase + 6, "shell:Downloads", "", ""},
+        {LaunchCommandBase + 7, tool, "", folder.File("tools")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -177,7 +255,7 @@ TEST_F(PortablePathTest, MenuItemsShowTheIconsOfWhereTheirPathsLead) {
     Open();
     ASSERT_TRUE(WaitForIcons(window->Icons()));
     HMENU menu = window->LauncherMenuHandle();
-    ASSERT_EQ(5, GetMenuItemCount(menu));
+    ASSERT_EQ(8, GetMenuItemCount(menu));
     int toolIcon = SmallIconIndex(folder.File("tools\\tool.exe").c_str());
     int folderIcon = SmallIconIndex(folder.File("tools").c_str());
     ASSERT_NE(-1, toolIcon);
@@ -187,6 +265,54 @@ TEST_F(PortablePathTest, MenuItemsShowTheIconsOfWhereTheirPathsLead) {
     EXPECT_EQ(folderIcon, ItemData(menu, 2)->iconIndex);
     // A quoted program with arguments shows the program's icon.
     EXPECT_EQ(toolIcon, ItemData(menu, 4)->iconIndex);
+    EXPECT_EQ(toolIcon, ItemData(menu, 7)->iconIndex);
+}
+
+// Building the launcher menu and filling the list (at start, at every
+// Apply and at every click in the tree) work on the paths' text alone: an
+// entry on a network share that no longer answers, or on a drive without
+// its medium, must not hold the window's thread. The icons are asked of the
+// shell off that thread; the working folder is found when an entry is
+// launched.
+TEST(BuildingTheViews, TheWindowsThreadAsksTheFileSystemNothing) {
+    TempFolder folder;
+    CreateDirectoryA(folder.File("tools").c_str(), nullptr);
+    CreateFileAt(folder.File("tools\\tool.exe"));
+    CreateFileAt(folder.File("beside.exe"));
+    ScopedVariable tools("BW_TEST_TOOLS", folder.File("tools"));
+    const std::string fromDriveRoot = folder.File("tools\\tool.exe").substr(2);
+    WriteDataFile(folder.Path(), {{"Group", KIND_GROUP, -1},
+                                  {"Share", KIND_FILE, 0, "\\\\192.0.2.1\\share\\tool.exe"},
+                                  {"Relative", KIND_FILE, 0, "tools\\tool.exe"},
+                                  {"Beside", KIND_FILE, 0, "beside.exe"},
+                                  {"Searched", KIND_FILE, -1, "notepad.exe"},
+                                  {"Variable", KIND_FILE, -1, "%BW_TEST_TOOLS%\\tool.exe"},
+                                  {"Folder", KIND_FILE, -1, ".\\tools"},
+                                  {"Quoted", KIND_FILE, -1, "\"tools\\tool.exe\" --flag x"},
+                                  {"From the root", KIND_FILE, -1, fromDriveRoot.c_str()},
+                                  {"Card", KIND_FILE, -1, "A:\\photos"},
+                                  {"Site", KIND_URL, -1, "https://example.org/"}});
+    Options shown{};
+    shown.opt1 = 1;
+    WriteSettingsFile(folder.Path(), shown);
+    ShellRecorder shell;
+    SettingsWindow window;
+    window.Store().SetDirectory(folder.Path());
+    ASSERT_TRUE(window.Create());
+    PumpMessages();
+    ASSERT_TRUE(window.IsVisible());
+    TreeView tree = window.GroupTree();
+    HTREEITEM group = tree.Child(tree.Root());
+    ASSERT_NE(nullptr, group);
+
+    FileSystemCalls asked;
+    window.RebuildLauncherMenu();
+    window.RebuildTree();
+    tree.Select(group, TVGN_CARET);
+    tree.Select(tree.Root(), TVGN_CARET);
+    EXPECT_EQ(std::vector<std::string>{}, asked.calls);
+    EXPECT_EQ(8, GetMenuItemCount(window.LauncherMenuHandle()));
+    EXPECT_EQ(8, window.ItemList().Count());
 }
 
 } // namespace
