@@ -470,7 +470,10 @@ bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) 
 bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     if (draw->CtlType != ODT_MENU)
         return false;
-    LoadShellIcons();
+    // The placeholder "(なし)" has no icon: the launcher menu of a program
+    // without entries needs no shell icons.
+    if (draw->itemData)
+        LoadShellIcons();
     DrawMenuItem(draw, systemImageList);
     *result = TRUE;
     return true;
