@@ -11,6 +11,7 @@
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/DroppedFiles.h"
+#include "ui/HelpPage.h"
 #include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
 #include "ui/ShellIcons.h"
@@ -450,6 +451,8 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         *result = 0;
         return true;
+    case WM_HELP:
+        return OnHelpKey(reinterpret_cast<const HELPINFO*>(lParam), result);
     case WM_REPORTLOAD:
         ReportLoadProblem();
         ReportHotkeyProblem();
@@ -457,6 +460,16 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     default:
         return false;
     }
+}
+
+// F1 in the window, on its controls or in its menu bar opens the help at
+// the window's page. Requests passed on from the dialogs and message boxes
+// it owns are theirs: they are answered there or not at all.
+bool SettingsWindow::OnHelpKey(const HELPINFO* info, LRESULT* result) {
+    if (IsOwnHelpRequest(hwnd_, info))
+        ShowHelpPage(Application::Instance().HelpFilePath(), "settings.html");
+    *result = TRUE;
+    return true;
 }
 
 bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) {

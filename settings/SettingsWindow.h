@@ -109,6 +109,7 @@ private:
     std::span<const LaunchEntry> CommittedTable();
     bool OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result);
     bool OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result);
+    bool OnHelpKey(const HELPINFO* info, LRESULT* result);
     void OnTrayNotify(TrayMenuChoice choice);
     void RunTrayMenu(HMENU menu, int x, int y);
     void BringModalWindowToFront();
