@@ -115,6 +115,7 @@ keys_start_marker() { # what opened the menu
 step "Ctrl+Alt+Space over Notepad; Down, Down, Down and Enter start マーカー"
 notepad_in_front || fail "Notepad is not in front before the hotkey: $(probe foreground)"
 open_menu_with_the_hotkey 600 300
+screenshot hotkey-menu-over-notepad.png
 keys_start_marker "the hotkey"
 
 step "the letter b opens Brindleway & Co., the one entry that starts with it"
