@@ -10,9 +10,11 @@
 #include "dialogs/ShiftJisText.h"
 #include "dialogs/UrlScheme.h"
 #include "platform/Platform.h"
+#include "ui/Application.h"
 #include "ui/DroppedFiles.h"
 #include "ui/EntryPath.h"
 #include "ui/FileDialog.h"
+#include "ui/HelpPage.h"
 #include "ui/MessageBox.h"
 #include "ui/WideText.h"
 
@@ -216,12 +218,27 @@ void ItemEditorDialog::OnBrowse() {
         SetDlgItemTextA(hwnd_, IDC_EDITOR_NAME, FittingText(fileName, nameEdit.maxBytes).c_str());
 }
 
-bool ItemEditorDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
-    if (msg != WM_DROPFILES)
+bool ItemEditorDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (msg) {
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        *result = 0;
+        return true;
+    case WM_HELP:
+        OnHelpKey(reinterpret_cast<const HELPINFO*>(lParam));
+        *result = TRUE;
+        return true;
+    default:
         return false;
-    OnDropFiles(reinterpret_cast<HDROP>(wParam));
-    *result = 0;
-    return true;
+    }
+}
+
+// F1 in the editor or on its controls opens the help at the editor's page.
+// Requests passed on from its message boxes and the file chooser are
+// theirs; none goes on to the settings window, which would open its own.
+void ItemEditorDialog::OnHelpKey(const HELPINFO* info) {
+    if (IsOwnHelpRequest(hwnd_, info))
+        ShowHelpPage(Application::Instance().HelpFilePath(), "editor.html");
 }
 
 // The first file dropped fills the path row as Browse would, and the name

@@ -61,6 +61,7 @@ private:
     void ApplyKind();
     void OnBrowse();
     void OnDropFiles(HDROP drop);
+    void OnHelpKey(const HELPINFO* info);
     void KeepWithinLimit(LimitedEdit& edit);
     void MoveSchemeToList();
     bool ComposeUrl();

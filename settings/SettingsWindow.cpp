@@ -11,6 +11,7 @@
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/DroppedFiles.h"
+#include "ui/HelpPage.h"
 #include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
 #include "ui/ShellIcons.h"
@@ -450,6 +451,8 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         *result = 0;
         return true;
+    case WM_HELP:
+        return OnHelpKey(reinterpret_cast<const HELPINFO*>(lParam), result);
     case WM_REPORTLOAD:
         ReportLoadProblem();
         ReportHotkeyProblem();
@@ -457,6 +460,16 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     default:
         return false;
     }
+}
+
+// F1 in the window, on its controls or in its menu bar opens the help at
+// the window's page. Requests passed on from the dialogs and message boxes
+// it owns are theirs: they are answered there or not at all.
+bool SettingsWindow::OnHelpKey(const HELPINFO* info, LRESULT* result) {
+    if (IsOwnHelpRequest(hwnd_, info))
+        ShowHelpPage(Application::Instance().HelpFilePath(), "settings.html");
+    *result = TRUE;
+    return true;
 }
 
 bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) {
@@ -470,7 +483,10 @@ bool SettingsWindow::OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result) 
 bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     if (draw->CtlType != ODT_MENU)
         return false;
-    LoadShellIcons();
+    // The placeholder "(なし)" has no icon: the launcher menu of a program
+    // without entries needs no shell icons.
+    if (draw->itemData)
+        LoadShellIcons();
     DrawMenuItem(draw, systemImageList);
     *result = TRUE;
     return true;

@@ -109,9 +109,12 @@ private:
     std::span<const LaunchEntry> CommittedTable();
     bool OnMeasureItem(MEASUREITEMSTRUCT* measure, LRESULT* result);
     bool OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result);
+    bool OnHelpKey(const HELPINFO* info, LRESULT* result);
     void OnTrayNotify(TrayMenuChoice choice);
+    void RunTrayMenu(HMENU menu, int x, int y);
     void BringModalWindowToFront();
     bool OnTrayCommand(UINT id);
+    bool OpenEntry(UINT id);
     void RegisterLauncherHotkey();
     void ReportHotkeyProblem();
 
@@ -210,6 +213,8 @@ private:
     // Holds the MenuItemPool of its records and submenus.
     LauncherMenu launcherMenu;
     MenuTypeAhead launcherTypeAhead;
+    // The window a tray menu is tracked for while one is open, else null.
+    HWND trayMenuOwner = nullptr;
     SystemMenu systemMenu;
     TrayIcon trayIcon;
     LauncherHotkey launcherHotkey;

@@ -5,8 +5,10 @@
 #include "resource.h"
 #include "settings/SettingsWindow.h"
 #include "tray/Launching.h"
+#include "tray/MenuOwner.h"
 #include "ui/Application.h"
 #include "ui/HtmlHelp.h"
+#include "ui/MessageBox.h"
 
 namespace {
 
@@ -47,12 +49,28 @@ void SettingsWindow::RebuildSystemMenu() {
 
 void SettingsWindow::TrackLauncherMenu(int x, int y) {
     launcherTypeAhead.Reset();
-    TrackTrayMenu(launcherMenu.Handle(), hwnd_, x, y);
+    RunTrayMenu(launcherMenu.Handle(), x, y);
     launcherTypeAhead.Reset();
 }
 
 void SettingsWindow::TrackSystemMenu(int x, int y) {
-    TrackTrayMenu(systemMenu.Handle(), hwnd_, x, y);
+    RunTrayMenu(systemMenu.Handle(), x, y);
+}
+
+// The menu is tracked for a window of its own at the point, which takes the
+// foreground and the keyboard focus from whatever program is in front, so
+// that the keys typed go to the menu; its messages come on here. The chosen
+// command runs while that window is still in front: a program it starts is
+// started by the program in the foreground, which Windows lets come to the
+// front. Without that window (it could not be made) the menu is tracked for
+// this one.
+void SettingsWindow::RunTrayMenu(HMENU menu, int x, int y) {
+    MenuOwner owner(hwnd_, {x, y});
+    trayMenuOwner = owner.Handle() ? owner.Handle() : hwnd_;
+    UINT command = TrackTrayMenu(menu, trayMenuOwner, x, y);
+    trayMenuOwner = nullptr;
+    if (command != 0)
+        Send(WM_COMMAND, command);
 }
 
 // The window procedure override: the tray callback, the tray commands, a
@@ -85,7 +103,7 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     if (msg == WM_CHECKMENUHIGHLIGHT) {
-        launcherTypeAhead.EnsureHighlighted(hwnd_);
+        launcherTypeAhead.EnsureHighlighted(trayMenuOwner ? trayMenuOwner : hwnd_);
         *result = 0;
         return true;
     }
@@ -142,8 +160,20 @@ bool SettingsWindow::OnTrayCommand(UINT id) {
         OpenShellFolder(myNetworkPidl);
         return true;
     default:
-        return LaunchEntryOfCommand(CommittedTable(), id, store.Directory());
+        return OpenEntry(id);
     }
+}
+
+// True when the command is an entry's. An entry the shell could not open is
+// told, with why: otherwise the user would believe the click was lost.
+bool SettingsWindow::OpenEntry(UINT id) {
+    LaunchFailure failure;
+    if (!LaunchEntryOfCommand(CommittedTable(), id, store.Directory(), &failure))
+        return false;
+    std::string text = LaunchFailureMessage(failure);
+    if (!text.empty())
+        ShowMessage(text.c_str(), MB_OK | MB_ICONEXCLAMATION, hwnd_);
+    return true;
 }
 
 // A dialog hides with its minimised owner, so a minimised window is restored

@@ -43,11 +43,16 @@ void LauncherMenu::ShowIcon(int key, int iconIndex) {
     EnumThreadWindows(GetCurrentThreadId(), RepaintOpenMenu, 0);
 }
 
+// A launcher without entries shows the grayed placeholder an empty group
+// shows: a click on the icon that opened nothing would look like a program
+// that does not answer. It has no command, since it cannot be chosen.
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
     menu.Attach(System().createPopupMenu());
     urlIconIndex = kUnknownIcon;
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
+    if (menu && menu.Count() == 0)
+        AppendMenuA(menu.Handle(), MF_OWNERDRAW | MF_GRAYED, 0, nullptr);
     icons->DropUnused();
 }
 

@@ -1,27 +1,158 @@
 #include "tray/Launching.h"
 
+#include <shlwapi.h>
+
 #include "tray/LauncherMenu.h"
 #include "ui/EntryPath.h"
 #include "ui/SystemCalls.h"
 
+namespace {
+
+// The system error of a shell result (hInstApp) that came without one.
+DWORD ErrorOfShellResult(HINSTANCE result) {
+    switch (static_cast<int>(reinterpret_cast<INT_PTR>(result))) {
+    case SE_ERR_FNF:
+        return ERROR_FILE_NOT_FOUND;
+    case SE_ERR_PNF:
+        return ERROR_PATH_NOT_FOUND;
+    case SE_ERR_ACCESSDENIED:
+        return ERROR_ACCESS_DENIED;
+    case SE_ERR_OOM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_SHARE:
+        return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+        return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+        return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND:
+        return ERROR_DLL_NOT_FOUND;
+    default:
+        return ERROR_GEN_FAILURE;
+    }
+}
+
+// Opens the file with the verb "open" and no boxes of the shell's own;
+// answers the system's error, ERROR_SUCCESS when it was opened.
+DWORD OpenWithShell(const char* file, const char* arguments, const char* folder) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "open";
+    info.lpFile = file;
+    info.lpParameters = arguments;
+    info.lpDirectory = folder;
+    info.nShow = SW_SHOWNORMAL;
+    SetLastError(ERROR_SUCCESS);
+    if (System().shellExecuteEx(&info))
+        return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ErrorOfShellResult(info.hInstApp);
+}
+
+const char* OrNull(const std::string& text) {
+    return text.empty() ? nullptr : text.c_str();
+}
+
+// Whether the file is a program by its extension: one of those the system
+// runs (PATHEXT).
+bool IsProgramFile(const std::string& file) {
+    const char* extension = PathFindExtensionA(file.c_str());
+    if (!*extension)
+        return false;
+    char list[512] = {};
+    DWORD length = GetEnvironmentVariableA("PATHEXT", list, sizeof list);
+    std::string programs = length > 0 && length < sizeof list ? list : ".COM;.EXE;.BAT;.CMD";
+    programs = ";" + programs + ";";
+    std::string wanted = ";" + std::string(extension) + ";";
+    CharUpperA(programs.data());
+    CharUpperA(wanted.data());
+    return programs.find(wanted) != std::string::npos;
+}
+
+// The system's text for an error, its "%1" naming the file.
+std::string SystemText(DWORD error, const std::string& file) {
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, sizeof text, nullptr);
+    std::string reason(text, length);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+        reason.pop_back();
+    // No byte of "%1" can be the second byte of a double-byte character.
+    for (size_t at = reason.find("%1"); at != std::string::npos; at = reason.find("%1", at)) {
+        reason.replace(at, 2, file);
+        at += file.size();
+    }
+    return reason;
+}
+
+// Why, in the user's words; the system's own text for the rarer errors.
+std::string Reason(const LaunchFailure& failure) {
+    const char* noProgram = failure.kind == KIND_URL
+                                ? "この種類の URL を開くプログラムが登録されていません。"
+                                : "この種類のファイルを開くプログラムが登録されていません。";
+    switch (failure.error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+        return "ファイルまたはフォルダーが見つかりません。移動したか削除された可能性があります。";
+    case ERROR_NO_ASSOCIATION:
+        return noProgram;
+    case ERROR_ACCESS_DENIED:
+        return "アクセスが拒否されました。";
+    case ERROR_BAD_EXE_FORMAT:
+        // A shell that finds no program for a document may try to run the
+        // document itself (Wine's does), which fails so.
+        if (failure.kind == KIND_FILE && !IsProgramFile(failure.file))
+            return noProgram;
+        break;
+    default:
+        break;
+    }
+    std::string reason = SystemText(failure.error, failure.file);
+    if (!reason.empty())
+        reason += "\n";
+    return reason + "（エラー " + std::to_string(failure.error) + "）";
+}
+
+} // namespace
+
 // Entry ids are unique, so the first match is the only one.
 bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
-                          const std::string& programFolder) {
+                          const std::string& programFolder, LaunchFailure* failure) {
     for (const LaunchEntry& entry : table) {
         if (LaunchCommandBase + static_cast<UINT>(entry.id) != command)
             continue;
+        LaunchFailure outcome;
+        outcome.name = entry.name;
+        outcome.kind = entry.kind;
         if (entry.kind == KIND_FILE) {
             EntryCommand run = EntryCommandOf(entry.path, programFolder);
-            System().shellExecute(nullptr, "open", run.file.c_str(),
-                                  run.arguments.empty() ? nullptr : run.arguments.c_str(),
-                                  run.workingFolder.empty() ? nullptr : run.workingFolder.c_str(),
-                                  SW_SHOWNORMAL);
+            outcome.file = run.file;
+            outcome.error =
+                OpenWithShell(run.file.c_str(), OrNull(run.arguments), OrNull(run.workingFolder));
         } else if (entry.kind == KIND_URL) {
-            System().shellExecute(nullptr, "open", entry.path, nullptr, nullptr, SW_SHOWNORMAL);
+            outcome.file = entry.path;
+            outcome.error = OpenWithShell(entry.path, nullptr, nullptr);
         }
+        if (failure)
+            *failure = outcome;
         return true;
     }
     return false;
+}
+
+std::string LaunchFailureMessage(const LaunchFailure& failure) {
+    if (failure.error == ERROR_SUCCESS || failure.error == ERROR_CANCELLED)
+        return "";
+    return "「" + failure.name + "」を開けませんでした。\n" + Reason(failure) + "\n\n" +
+           failure.file;
 }
 
 // No window, file, parameters or directory: only the item identifier list.

@@ -22,12 +22,15 @@ Icon LoadTrayIcon(HINSTANCE module, int id) {
 
 // The owner must be in the foreground for the menu to close when the user
 // clicks elsewhere; the posted null message lets the menu end properly. The
-// menu's owner-drawn items take the DPI of the monitor it opens on.
-void TrackTrayMenu(HMENU menu, HWND owner, int x, int y) {
+// chosen command is returned rather than posted, so that the caller runs it
+// while the owner is still in front. The menu's owner-drawn items take the
+// DPI of the monitor it opens on.
+UINT TrackTrayMenu(HMENU menu, HWND owner, int x, int y) {
     TrackedMenuDpi dpi(DpiAtPoint({x, y}));
     SetForegroundWindow(owner);
-    System().trackPopupMenu(menu, 0, x, y, 0, owner, nullptr);
+    BOOL command = System().trackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, owner, nullptr);
     PostMessageA(owner, WM_NULL, 0, 0);
+    return command > 0 ? static_cast<UINT>(command) : 0;
 }
 
 TrayIcon::TrayIcon() : taskbarCreatedMessage(RegisterWindowMessageA("TaskbarCreated")) {}

@@ -27,8 +27,9 @@ TrayMenuChoice MenuForClick(LPARAM mouseMessage, int32_t opt5);
 // small-icon size.
 Icon LoadTrayIcon(HINSTANCE module, int id);
 
-// Shows a tray menu at a screen point; its commands are posted to the owner.
-void TrackTrayMenu(HMENU menu, HWND owner, int x, int y);
+// Shows a tray menu at a screen point for the owner, which gets its
+// messages; returns the command chosen, or 0 when the menu was dismissed.
+UINT TrackTrayMenu(HMENU menu, HWND owner, int x, int y);
 
 class TrayIcon {
 public:

@@ -33,6 +33,11 @@
 //                         "CLASS<tab>TITLE", one a line
 //   e2e_probe drivetype ROOT -> the system's drive type of ROOT ("R:\"), a
 //                         number (2 removable, 3 fixed, 1 no such root)
+//   e2e_probe foreground -> "CLASS focus|nofocus" of the foreground window
+//                         ("focus" when the keyboard focus is in it), or "none"
+//   e2e_probe edit CLASS -> the text of the edit control in the visible
+//                         top-level window of that class (Notepad's page), or
+//                         "none"
 //
 // The settings, list, dialog and toplevels texts are printed in UTF-8, a control's line breaks as
 // "\n". Rectangles are in screen coordinates.
@@ -504,6 +509,35 @@ int DriveType(const char* root) {
     return 0;
 }
 
+// Which window the keys go to: the foreground window, and whether the
+// keyboard focus lies in it (its own thread's focus).
+int Foreground() {
+    HWND front = GetForegroundWindow();
+    if (!front) {
+        std::printf("none\n");
+        return 0;
+    }
+    char cls[64] = {};
+    GetClassNameA(front, cls, sizeof cls);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(front, nullptr), &info);
+    bool focus = info.hwndFocus && (info.hwndFocus == front || IsChild(front, info.hwndFocus));
+    std::printf("%s %s\n", cls, focus ? "focus" : "nofocus");
+    return 0;
+}
+
+int EditText(const char* cls) {
+    HWND window = FindWindowA(cls, nullptr);
+    HWND edit = window ? FindWindowExA(window, nullptr, "Edit", nullptr) : nullptr;
+    if (!edit) {
+        std::printf("none\n");
+        return 0;
+    }
+    std::printf("%s\n", ControlText(edit).c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -543,8 +577,12 @@ int main(int argc, char** argv) {
         return TopLevels();
     if (std::strcmp(what, "drivetype") == 0 && argc == 3)
         return DriveType(argv[2]);
+    if (std::strcmp(what, "foreground") == 0)
+        return Foreground();
+    if (std::strcmp(what, "edit") == 0 && argc == 3)
+        return EditText(argv[2]);
     std::fprintf(stderr, "usage: e2e_probe window|menus|tray|workarea|mutex|windows|files|droplist|"
                          "count ANCHOR ID|clip TEXT|settings|list|\n"
-                         "       dialog TITLE|toplevels|drivetype ROOT\n");
+                         "       dialog TITLE|toplevels|drivetype ROOT|foreground|edit CLASS\n");
     return 2;
 }

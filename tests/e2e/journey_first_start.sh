@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Journey: the first start from an unpacked release. The settings window
-# comes up centred; the user adds a group, a program picked with the mouse
-# from the Open dialog's list, a document, a folder by typing its path and
-# a URL pasted whole, each through the item editor; Apply writes the data
-# file, which is read back.
+# comes up centred; a click on the tray icon opens the launcher menu with
+# its grayed "(なし)" alone; the user adds a group, a program picked with
+# the mouse from the Open dialog's list, a document, a folder by typing its
+# path and a URL pasted whole, each through the item editor; Apply writes
+# the data file, which is read back. The program and the document lie
+# where a user keeps them (C:\Program Files, the public documents folder),
+# so the settings window's picture shows what a user's would.
 #
 #   journey_first_start.sh BUILD_DIR ZIP PROBE_EXE MARKER_EXE PREFIX SOURCE_DIR
 #
@@ -27,24 +30,39 @@ listing=$(cd "$run" && ls | LC_ALL=C sort | tr '\n' ' ')
 [ "$listing" = "Brindleway.chm Brindleway.exe LICENSE.txt THIRD-PARTY.txt readme.txt " ] \
   || fail "the zip's folder $top holds: $listing"
 
-# What the user will add: a program, a document in a Japanese folder, a
-# folder, and a web address.
-apps=$work/apps
-mkdir -p "$apps/program" "$work/書類" "$work/share"
-cp "$marker" "$apps/program/marker.exe"
-echo "予定" >"$work/書類/予定表.bwdoc"
-url='https://brindleway.example.org/start?from=e2e&step=1'
+# What the user will add, on the prefix's drive C:: a program under
+# C:\Program Files, a document in a Japanese folder of the public
+# documents, the public pictures folder, and a web address.
+# The prefix first (a new one is made afresh), then the files on its drive.
+use_shell_desktop
+drive_c=$prefix/drive_c
+cpath() { local inside=${1#"$drive_c"/}; echo "C:\\${inside//\//\\}"; }
+program_folder=$drive_c/Program\ Files/Yotei
+documents=$drive_c/users/Public/Documents
+pictures=$drive_c/users/Public/Pictures
+rm -rf "$program_folder" "$documents/書類"
+mkdir -p "$program_folder" "$documents/書類" "$pictures"
+cp "$marker" "$program_folder/yotei.exe"
+echo "予定" >"$documents/書類/予定表.bwdoc"
+url='https://www.jma.go.jp/bosai/forecast/#area_type=offices&area_code=130000'
 data_file=$run/Brindleway.bwz
 [ ! -e "$data_file" ] && [ ! -e "$run/Brindleway.ini" ] || fail "the release holds data files"
 
 step "first start: the settings window is shown, centred in the work area"
-use_shell_desktop
 start_program "$run"
 wait_for 60 "the settings window" settings_in_state visible
 settings_centred || fail "the settings window of a first start is not centred"
 [ "$(probe count 1000 1001)" = 0 ] || fail "the item list of a first start is not empty"
 
 find_group_tree
+
+step "a click on the tray icon: the launcher menu holds the grayed (なし) alone"
+wait_for 30 "the taskbar" find_tray_icon
+wait_for 30 "the tray icon" tray_icon_shown
+open_tray_menu 1
+echo "the menu: $menu_rect"
+screenshot empty-launcher-menu.png
+close_menus
 
 # The item editor, opened by the button 追加(&A)..., has that caption.
 readonly editor=追加
@@ -108,10 +126,10 @@ double_click_file() {
 }
 # Browse opens the Open dialog; a folder's path typed into the file name box
 # with Enter shows that folder.
-browse_to() { # FOLDER
+browse_to() { # FOLDER (on drive C:)
   click_dialog_control "$editor" 1005
   wait_for 20 "the Open dialog" file_dialog_open
-  xdotool type --delay 40 "$(winpath "$1")"
+  xdotool type --delay 40 "$(cpath "$1")"
   xdotool key Return
 }
 
@@ -125,18 +143,18 @@ step "add the program inside ツール, picked from the Open dialog's list with 
 wait_for 10 "ツール in the tree" count_is 1000 1000 2
 click_tree_row 1 1
 open_editor
-browse_to "$apps/program"
-double_click_file marker.exe
+browse_to "$program_folder"
+double_click_file yotei.exe
 wait_for 15 "the Open dialog to close" file_dialog_closed
-text_is "$editor" 1006 "$(winpath "$apps/program")\\marker.exe" \
+text_is "$editor" 1006 "$(cpath "$program_folder")\\yotei.exe" \
   || fail "the path edit holds [$ctl_text] after Browse"
-text_is "$editor" 1004 marker.exe || fail "the name edit holds [$ctl_text] after Browse"
+text_is "$editor" 1004 yotei.exe || fail "the name edit holds [$ctl_text] after Browse"
 confirm_editor
 
 step "add the document 予定表.bwdoc at the top level, opening its folder in the Open dialog"
 click_tree_row 0 0
 open_editor
-browse_to "$work"
+browse_to "$documents"
 double_click_file 書類
 double_click_file 予定表.bwdoc
 wait_for 15 "the Open dialog to close" file_dialog_closed
@@ -144,13 +162,13 @@ confirm_editor
 
 step "add a folder by typing its path"
 open_editor
-type_into 1004 "Shared folder"
-type_into 1006 "$(winpath "$work/share")"
+paste_into 1004 "写真"
+type_into 1006 "$(cpath "$pictures")"
 confirm_editor
 
 step "add a URL by pasting the whole address"
 open_editor
-type_into 1004 "Brindleway web"
+paste_into 1004 "東京の天気"
 choose_kind 2
 wait_for 10 "the URL row" text_is "$editor" 1022 URL
 paste_into 1023 "$url"
@@ -170,10 +188,10 @@ wait_for 15 "the data file" data_written
 table=$(data_records "$data_file" paths) || fail "the data file could not be read: $table"
 echo "$table"
 expected="1 -1 0 ツール|
-0 0 1 marker.exe|$(winpath "$apps/program")\\marker.exe
-0 -1 2 予定表.bwdoc|$(winpath "$work/書類")\\予定表.bwdoc
-0 -1 3 Shared folder|$(winpath "$work/share")
-2 -1 4 Brindleway web|$url"
+0 0 1 yotei.exe|$(cpath "$program_folder")\\yotei.exe
+0 -1 2 予定表.bwdoc|$(cpath "$documents/書類")\\予定表.bwdoc
+0 -1 3 写真|$(cpath "$pictures")
+2 -1 4 東京の天気|$url"
 [ "$table" = "$expected" ] || fail "the data file is not as expected:
 $expected"
 

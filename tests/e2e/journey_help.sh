@@ -2,11 +2,14 @@
 # Journey 5: the version dialog and the help. The version dialog, opened
 # from the tray's system menu, shows the version, and a click on its link
 # hands the address it shows to the prefix's program for "https" (the
-# marker program here, which writes down what it was given). With the table
-# full, adding one more entry brings the prompt "これ以上追加することは
-# できません。"; F1 in it opens the help window at the prompt's page (Wine's
-# help control opens a window only for a page the help file maps), and
-# after the prompt nothing was added: Apply and OK write nothing.
+# marker program here, which writes down what it was given). F1 in the
+# settings window and in the item editor opens the help window (at their
+# pages, which the in-process help tests check: Wine's help window shows no
+# page). With the table full, adding one more entry brings the prompt
+# "これ以上追加することはできません。"; F1 in it opens the help window at
+# the prompt's page (Wine's help control opens a window only for a page the
+# help file maps), and after the prompt nothing was added: Apply and OK
+# write nothing.
 #
 #   journey_help.sh BRINDLEWAY_EXE PROBE_EXE SEED_EXE MARKER_EXE PREFIX SOURCE_DIR
 set -euo pipefail
@@ -57,6 +60,30 @@ given=$(sed -n 2p "$browser/marker.txt" | tr -d '\r')
 [ "$given" = "$address" ] || fail "the browser was given [$given], the link shows [$address]"
 click_dialog_control "$about" 1
 wait_for 15 "the version dialog to close" dialog_gone "$about"
+
+close_help() {
+  xdotool key alt+F4
+  wait_for 15 "the help window to close" help_window_gone
+}
+
+step "F1 in the settings window opens the help"
+bring_settings_forward always
+help_window_shown && fail "a help window is open before F1"
+xdotool key F1
+wait_for 30 "the help window" help_window_shown
+screenshot settings-help.png
+close_help
+settings_in_state "visible normal enabled" || fail "the settings window changed: $(settings_state)"
+
+step "F1 in the item editor opens the help; the editor stays open"
+click_settings_button 1003
+wait_for 15 "the item editor" dialog_shown "$editor"
+xdotool key F1
+wait_for 30 "the help window" help_window_shown
+close_help
+dialog_shown "$editor" || fail "the item editor closed with the help window"
+click_dialog_control "$editor" 2
+wait_for 15 "the item editor to close" dialog_gone "$editor"
 
 step "one more group through the editor: the table is full, the prompt says so"
 stamp=$(file_stamp "$data_file")

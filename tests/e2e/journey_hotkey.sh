@@ -2,12 +2,17 @@
 # Journey: the launcher menu opened from the keyboard, and a launcher that
 # moved. Ctrl+Alt+Space (no hotkey written in the settings file) opens the
 # launcher menu at the mouse pointer while the settings window is hidden;
-# a click on an entry starts it. The entry's program is stored relative to
-# the program's folder (tools\marker.exe); after the whole folder is moved
-# elsewhere, a hotkey of the user's own written into its settings file and
-# the program started from there, those keys open the menu and the same
-# entry starts the copy in the new place. The program leaves the hotkey's
-# line as the user wrote it.
+# a click on an entry starts it. Then Notepad is in front, typed into: the
+# hotkey opens the menu over it and the keys go to the menu, not to Notepad
+# (Down and Enter start an entry, a letter the only entry that starts with
+# it, Esc closes the menu and gives the keys back to Notepad); and the same
+# with a click on the tray icon after the settings window was closed with
+# OK. The entry's program is stored relative to the program's folder
+# (tools\marker.exe); after the whole folder is moved elsewhere, a hotkey
+# of the user's own written into its settings file and the program started
+# from there, those keys open the menu and the same entry starts the copy
+# in the new place. The program leaves the hotkey's line as the user wrote
+# it.
 #
 #   journey_hotkey.sh BRINDLEWAY_EXE PROBE_EXE MARKER_EXE SEED_EXE PREFIX SOURCE_DIR
 set -euo pipefail
@@ -66,6 +71,81 @@ screenshot hotkey-menu.png
 step "a click on マーカー starts tools\\marker.exe from the program's folder"
 launch_marker_in "$first"
 wait_for 10 "the menu to close" menus_closed
+
+step "Notepad in front with the keyboard: what is typed goes into it"
+# The address of the entry Brindleway & Co. opens in the program registered
+# for https: a copy of the marker program.
+mkdir -p "$work/apps/browser"
+cp "$marker" "$work/apps/browser/marker.exe"
+wine_run reg add 'HKCR\https\shell\open\command' /ve \
+  /d "\"$(winpath "$work/apps/browser")\\marker.exe\" \"%1\"" /f >/dev/null
+wine_run notepad.exe >/dev/null 2>&1 &
+notepad_l=0 notepad_t=0 notepad_r=0 notepad_b=0
+notepad_shown() {
+  read -r notepad_l notepad_t notepad_r notepad_b _ < <(probe windows | grep -a ' Notepad|' | head -n 1)
+  [ "$notepad_r" -gt "$notepad_l" ]
+}
+wait_for 30 "Notepad" notepad_shown
+notepad_in_front() { [ "$(probe foreground)" = "Notepad focus" ]; }
+notepad_holds() { [ "$(probe edit Notepad)" = "$1" ]; }
+click_into_notepad() {
+  xdotool mousemove $(((notepad_l + notepad_r) / 2)) $(((notepad_t + notepad_b) / 2)) click 1
+  wait_for 10 "Notepad in front with the keyboard" notepad_in_front
+}
+click_into_notepad
+xdotool type --delay 40 "memo "
+notepad_text="memo "
+wait_for 10 "the typed text in Notepad" notepad_holds "$notepad_text"
+
+# The launcher menu: ツール, Brindleway & Co., マーカー. Down three times
+# goes from nothing highlighted to マーカー.
+browser_given() { # URL
+  [ -f "$work/apps/browser/marker.txt" ] &&
+    [ "$(sed -n 2p "$work/apps/browser/marker.txt" | tr -d '\r')" = "$1" ]
+}
+keys_start_marker() { # what opened the menu
+  rm -f "$first/tools/marker.txt"
+  xdotool key --delay 150 Down Down Down Return
+  wait_for 30 "マーカー started by Down, Down, Down and Enter in the menu $1 opened" \
+    marker_ran_in "$first"
+  wait_for 10 "the menu to close" menus_closed
+  notepad_holds "$notepad_text" || fail "Notepad got keys meant for the menu: $(probe edit Notepad)"
+}
+
+step "Ctrl+Alt+Space over Notepad; Down, Down, Down and Enter start マーカー"
+notepad_in_front || fail "Notepad is not in front before the hotkey: $(probe foreground)"
+open_menu_with_the_hotkey 600 300
+screenshot hotkey-menu-over-notepad.png
+keys_start_marker "the hotkey"
+
+step "the letter b opens Brindleway & Co., the one entry that starts with it"
+wait_for 10 "Notepad in front again" notepad_in_front
+open_menu_with_the_hotkey 600 300
+xdotool key b
+wait_for 30 "the address in the program registered for https" \
+  browser_given "https://brindleway.example.org/"
+wait_for 10 "the menu to close" menus_closed
+notepad_holds "memo " || fail "Notepad got the letter meant for the menu: $(probe edit Notepad)"
+
+step "Esc closes the menu; Notepad has the keyboard again"
+wait_for 10 "Notepad in front again" notepad_in_front
+open_menu_with_the_hotkey 600 300
+xdotool key Escape
+wait_for 10 "the menu to close" menus_closed
+wait_for 10 "Notepad in front after Esc" notepad_in_front
+xdotool type --delay 40 "ok"
+notepad_text="memo ok"
+wait_for 10 "the text typed after Esc in Notepad" notepad_holds "$notepad_text"
+
+step "the settings window shown and closed with OK; Notepad in front; a click on the tray icon, then the keys"
+system_menu_command 3 settings
+wait_for 15 "the settings window" settings_in_state visible
+click_settings_button 1
+wait_for 15 "the settings window to hide" settings_in_state hidden
+click_into_notepad
+open_tray_menu 1
+top=$menu_rect
+keys_start_marker "the tray icon"
 
 step "exit through the system menu"
 system_menu_command 3 exit

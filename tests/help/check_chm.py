@@ -6,10 +6,13 @@ popups of the options dialog, contents, index and search) must be inside it
 and must lead to pages that exist. Wine has no HTML engine, so this is the
 check that the help works, short of looking at it on Windows.
 
-The version page must name the version as the version dialog shows it,
-when that is given.
+F1 in the settings window and in the item editor opens a page of its own:
+those pages must be inside and be about those windows.
 
-    check_chm.py PATH/Brindleway.chm [VERSION-AS-SHOWN]
+The version page must name the release's version and the version as the
+version dialog shows it, when those are given.
+
+    check_chm.py PATH/Brindleway.chm [VERSION-AS-SHOWN [RELEASE-VERSION]]
 """
 
 import os
@@ -27,6 +30,11 @@ MAP_IDS = {
     5001: "この動作を行うともとには戻せません。",
     5002: "これ以上追加することはできません。",
 }
+# The page F1 opens in a window -> what its title must say.
+F1_PAGES = {
+    "/settings.html": "設定画面",
+    "/editor.html": "項目の追加と編集",
+}
 POPUP_FILE = "/Brindleway.txt"
 POPUP_TOPICS = (7000, 7100)
 HHWIN_PROP_TRI_PANE = 0x20
@@ -35,8 +43,9 @@ LCID_JAPANESE = 0x411
 
 
 class Checker:
-    def __init__(self, path, version_shown=None):
+    def __init__(self, path, version_shown=None, version=None):
         self.version_shown = version_shown
+        self.version = version
         self.chm = ChmFile(path)
         self.failures = []
         self.default_window = ""
@@ -160,6 +169,14 @@ class Checker:
             if not title or quote not in title.group(1):
                 self.fail("map id %d leads to %s, which is not the page about %r" % (number, page, quote))
 
+    def check_f1_pages(self):
+        for page, quote in F1_PAGES.items():
+            if not self.require(page, "the page F1 opens"):
+                continue
+            title = re.search(r"<title>([^<]*)</title>", self.text(page), re.I)
+            if not title or quote not in title.group(1):
+                self.fail("%s, which F1 opens, is not the page about %r" % (page, quote))
+
     # --- text popups -------------------------------------------------------
 
     def check_popups(self):
@@ -246,6 +263,7 @@ class Checker:
         self.check_system()
         self.check_search()
         self.check_map()
+        self.check_f1_pages()
         self.check_popups()
         self.check_sitemaps()
         self.check_pages()
@@ -255,13 +273,17 @@ class Checker:
     def check_version(self):
         if self.version_shown is None:
             return
-        expected = "バージョン %s について" % self.version_shown
-        if expected not in self.text("/about.html"):
-            self.fail("about.html does not say %s" % expected)
+        about = self.text("/about.html")
+        expected = ["Version %s" % self.version_shown]
+        if self.version is not None:
+            expected.append("Brindleway %s" % self.version)
+        for text in expected:
+            if text not in about:
+                self.fail("about.html does not say %s" % text)
 
 
 def main(argv):
-    if len(argv) not in (1, 2):
+    if len(argv) not in (1, 2, 3):
         print(__doc__.strip().splitlines()[-1].strip(), file=sys.stderr)
         return 2
     failures = Checker(*argv).run()

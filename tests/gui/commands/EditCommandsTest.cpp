@@ -176,8 +176,8 @@ TEST_F(EditCommandsTest, AfterADeleteAFullLauncherTakesANewEntry) {
     // The new entry's launcher command opens the new entry.
     ASSERT_EQ(GetMenuItemCount(w.LauncherMenuHandle()), 2);
     Command(LaunchCommandBase + static_cast<UINT>(Entry("新規")->id));
-    ASSERT_EQ(shell.Of("ShellExecute").size(), 1u);
-    EXPECT_EQ(shell.Of("ShellExecute")[0].file, "C:\\new.txt");
+    ASSERT_EQ(shell.Of("ShellExecuteEx").size(), 1u);
+    EXPECT_EQ(shell.Of("ShellExecuteEx")[0].file, "C:\\new.txt");
 }
 
 TEST_F(EditCommandsTest, AddOfAGroupWithOpt4SelectsTheLastRowOrNone) {

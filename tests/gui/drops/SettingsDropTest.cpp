@@ -253,7 +253,7 @@ TEST_F(SettingsDropTest, OnARemovableDriveDroppedPathsLoseTheirDriveLetter) {
     ASSERT_NE(Entry("能"), nullptr);
     shell.calls.clear();
     Command(LaunchCommandBase + static_cast<UINT>(Entry("能")->id));
-    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].file, document);
 }

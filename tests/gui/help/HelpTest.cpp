@@ -11,6 +11,7 @@
 #include "app/LauncherApp.h"
 #include "resource.h"
 #include "support/ProgramRun.h"
+#include "support/RealInput.h"
 #include "support/SettingsWindowFixture.h"
 #include "ui/HtmlHelp.h"
 #include "ui/HtmlHelpLoader.h"
@@ -365,6 +366,95 @@ TEST_F(HelpTest, F1InAPlainMessageOpensNothing) {
     });
     ShowMessage("plain", MB_OK);
     EXPECT_EQ(1, driver.Runs());
+    EXPECT_TRUE(help.calls.empty());
+}
+
+// F1 on the focused control of the settings window, through the program's
+// own loop, opens the help at the window's page; F1 in the item editor, at
+// the editor's page. F1 where the program has no page of its own (the
+// options dialog's buttons, a plain message over the settings window) asks
+// for nothing, although the system passes such requests on to the settings
+// window, their owner.
+TEST_F(HelpTest, F1OpensTheHelpAtThePageOfTheWindowItIsPressedIn) {
+    help.loadable = {SystemControl()};
+    TempFolder folder;
+    WriteDataFile(folder.Path(), {{"Tool", KIND_FILE, -1, "C:\\Tools\\tool.exe"}});
+    Options shown{};
+    shown.opt1 = 1;
+    WriteSettingsFile(folder.Path(), shown);
+    ShellRecorder shell;
+
+    ProgramRun run(folder.Path());
+    std::vector<HelpCall> inWindow;
+    std::vector<HelpCall> inEditor;
+    std::vector<HelpCall> elsewhere;
+    std::unique_ptr<ModalDriver> driver;
+    // Presses F1 in the dialog on the control, and answers whether the help
+    // was asked for.
+    auto pressF1 = [&](HWND dialog, int control) {
+        SetForegroundWindow(dialog);
+        SetFocus(GetDlgItem(dialog, control));
+        real_input::PressKey(VK_F1);
+        return PumpUntil([&] { return !help.calls.empty(); }, 2000);
+    };
+    run.ThenDo([&](HWND window) {
+        SetForegroundWindow(window);
+        SetFocus(GetDlgItem(window, IDC_GROUP_TREE));
+        real_input::PressKey(VK_F1);
+    });
+    run.Then([&](HWND) { return !help.calls.empty(); });
+    run.ThenDo([&](HWND window) {
+        inWindow = help.calls;
+        help.calls.clear();
+        driver = std::make_unique<ModalDriver>([&](HWND dialog) {
+            if (GetDlgItem(dialog, IDC_EDITOR_NAME)) {
+                pressF1(dialog, IDC_EDITOR_NAME);
+                inEditor = help.calls;
+                help.calls.clear();
+            } else if (GetDlgItem(dialog, IDC_OPT_REMOVE_BROKEN)) {
+                pressF1(dialog, IDOK);
+                elsewhere = help.calls;
+            }
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        PostMessageA(GetDlgItem(window, IDC_ADD), BM_CLICK, 0, 0);
+    });
+    run.Then([&](HWND) { return driver->Runs() == 1 && run.App().ModalDepth() == 0; });
+    run.ThenDo([&](HWND window) { PostMessageA(window, WM_COMMAND, ID_TOOLS_OPTIONS, 0); });
+    run.Then([&](HWND) { return driver->Runs() == 2 && run.App().ModalDepth() == 0; });
+    run.Run();
+
+    ASSERT_EQ(1u, inWindow.size());
+    EXPECT_EQ(ProgramHelpFile() + "::/settings.html", inWindow[0].file);
+    EXPECT_EQ(HH_DISPLAY_TOPIC, inWindow[0].command);
+    EXPECT_EQ(0u, inWindow[0].data);
+    ASSERT_EQ(1u, inEditor.size());
+    EXPECT_EQ(ProgramHelpFile() + "::/editor.html", inEditor[0].file);
+    EXPECT_EQ(HH_DISPLAY_TOPIC, inEditor[0].command);
+    EXPECT_TRUE(elsewhere.empty());
+}
+
+// A message box over the settings window passes F1 on to the window, its
+// owner; the window has no page for it.
+TEST_F(HelpTest, F1InAPlainMessageOverTheSettingsWindowOpensNothing) {
+    help.loadable = {SystemControl()};
+    TempFolder folder;
+    WriteSettingsFile(folder.Path(), Options{});
+    ShellRecorder shell;
+    SettingsWindow window;
+    window.Store().SetDirectory(folder.Path());
+    ASSERT_TRUE(window.Create());
+    bool pressed = false;
+    ModalDriver driver([&](HWND box) {
+        SetForegroundWindow(box);
+        real_input::PressKey(VK_F1);
+        pressed = true;
+        PumpUntil([&] { return !help.calls.empty(); }, 1000);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    ShowMessage("plain", MB_OK, window.Handle());
+    EXPECT_EQ(1, driver.Runs());
+    EXPECT_TRUE(pressed);
     EXPECT_TRUE(help.calls.empty());
 }
 

@@ -656,7 +656,10 @@ TEST_F(LifecycleTest, ADamagedDataFileIsReportedOnceNamingTheKeptCopy) {
     EXPECT_TRUE(Contains(texts[0], copy)) << texts[0];
     EXPECT_TRUE(Contains(texts[0], folder.File("Brindleway.bwz.bak"))) << texts[0];
     EXPECT_EQ("not a data file", ReadBytes(copy));
-    EXPECT_EQ(0, GetMenuItemCount(w.LauncherMenuHandle()));
+    // No entry was loaded: the launcher menu holds its grayed placeholder.
+    ASSERT_EQ(1, GetMenuItemCount(w.LauncherMenuHandle()));
+    EXPECT_EQ(0u, GetMenuItemID(w.LauncherMenuHandle(), 0));
+    EXPECT_TRUE(GetMenuState(w.LauncherMenuHandle(), 0, MF_BYPOSITION) & MF_GRAYED);
     // The first save does not push the last good table out of the backup.
     w.Store().InsertData(MakeEntry({"new", KIND_GROUP, -1}), -1);
     Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));

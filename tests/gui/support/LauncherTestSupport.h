@@ -76,6 +76,8 @@ struct ShellCall {
     LPCITEMIDLIST idList = nullptr;
     NOTIFYICONDATAA icon{};
     bool result = true;
+    // The foreground window when the call was made.
+    HWND foreground = nullptr;
 };
 
 class ShellRecorder {
@@ -99,6 +101,12 @@ public:
     // Runs at every NIM_ADD, before it is recorded (e.g. to look at the
     // window's state at that moment).
     void (*onAdd)() = nullptr;
+    // ShellExecuteEx fails with this error and this result code in hInstApp
+    // while the error is set; kResultOnly fails with the result code and no
+    // last error, as some shells do.
+    static constexpr DWORD kResultOnly = 0xFFFFFFFF;
+    DWORD executeError = ERROR_SUCCESS;
+    int executeResult = SE_ERR_FNF;
 
     std::vector<ShellCall> Of(const char* function) const {
         std::vector<ShellCall> found;
@@ -139,11 +147,24 @@ private:
         call.file = info->lpFile ? info->lpFile : "";
         call.noParameters = info->lpParameters == nullptr;
         call.noDirectory = info->lpDirectory == nullptr;
+        call.parameters = info->lpParameters ? info->lpParameters : "";
+        call.directory = info->lpDirectory ? info->lpDirectory : "";
         call.noWindow = info->hwnd == nullptr;
         call.show = info->nShow;
         call.idList = static_cast<LPCITEMIDLIST>(info->lpIDList);
+        call.result = active_->executeError == ERROR_SUCCESS;
+        call.foreground = GetForegroundWindow();
         active_->calls.push_back(call);
-        return TRUE;
+        if (call.result) {
+            info->hInstApp = reinterpret_cast<HINSTANCE>(42);
+            return TRUE;
+        }
+        // As the shell fails: the result code in hInstApp, the system's
+        // error as the last error (none when executeError is the result
+        // code alone).
+        info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(active_->executeResult));
+        SetLastError(active_->executeError == kResultOnly ? ERROR_SUCCESS : active_->executeError);
+        return FALSE;
     }
     static BOOL WINAPI NotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
         ShellRecorder& self = *active_;
@@ -200,17 +221,32 @@ public:
     std::vector<HMENU> opened;
     // Whether the window was the foreground window when the menu opened.
     bool foregroundAtOpen = false;
+    // Whether, when the first menu opened, a visible window of this thread
+    // was the foreground window and had the keyboard focus: the keys typed
+    // then go to the menu (a hidden one gets none under Wine).
+    bool keysReachTheMenu = false;
+    // Whether a menu was on screen when it became idle.
+    bool shown = false;
 
 private:
     static void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         MenuRecorder& self = *active_;
         if (msg == WM_INITMENUPOPUP) {
+            if (self.opened.empty()) {
+                HWND front = GetForegroundWindow();
+                self.keysReachTheMenu =
+                    front && IsWindowVisible(front) && GetFocus() == front &&
+                    GetWindowThreadProcessId(front, nullptr) == GetCurrentThreadId();
+            }
             self.opened.push_back(reinterpret_cast<HMENU>(wParam));
             self.foregroundAtOpen = GetForegroundWindow() == hwnd;
         }
-        if (msg == WM_ENTERIDLE && wParam == MSGF_MENU)
+        if (msg == WM_ENTERIDLE && wParam == MSGF_MENU) {
+            HWND menuWindow = reinterpret_cast<HWND>(lParam);
+            self.shown = self.shown || (menuWindow && IsWindowVisible(menuWindow));
             EndMenu();
+        }
         return CallWindowProcA(self.previous_, hwnd, msg, wParam, lParam);
     }
 

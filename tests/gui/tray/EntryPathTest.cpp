@@ -236,7 +236,7 @@ TEST_F(PortablePathTest, ChoosingAnEntryOpensWhereItsPathLeads) {
         SCOPED_TRACE(c.file);
         shell.calls.clear();
         Command(c.command);
-        std::vector<ShellCall> calls = shell.Of("ShellExecute");
+        std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ(c.file, calls[0].file);
         EXPECT_EQ(c.parameters.empty(), calls[0].noParameters);

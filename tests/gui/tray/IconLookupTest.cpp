@@ -178,6 +178,13 @@ TEST_F(ShellIconsAtStartTest, AStartWithNothingToShowAsksTheShellNothing) {
     WriteOptions();
     SettingsWindow& w = Open();
     EXPECT_TRUE(asked.empty());
+    // Nor does its launcher menu, which shows the grayed "(なし)" alone.
+    {
+        MenuRecorder recorder(w.Handle());
+        SendMessageA(w.Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+        ASSERT_TRUE(recorder.shown);
+    }
+    EXPECT_TRUE(asked.empty());
 
     Command(ID_TRAY_SETTINGS);
     ASSERT_TRUE(w.IsVisible());

@@ -29,7 +29,8 @@ MENUITEMINFOA ItemInfo(HMENU menu, int position) {
 }
 
 // "name#id" per entry item, "name{...}" per group, "(null)#id" for an item
-// without a record; "!" marks a grayed item, "?" one that is not owner-drawn.
+// without a record ("(null)" when it has no command); "!" marks a grayed
+// item, "?" one that is not owner-drawn.
 std::string Describe(HMENU menu) {
     std::string out;
     int count = GetMenuItemCount(menu);
@@ -39,7 +40,7 @@ std::string Describe(HMENU menu) {
             out += ",";
         const MenuItemData* data = DataOf(info);
         out += data ? data->text : "(null)";
-        if (!info.hSubMenu)
+        if (!info.hSubMenu && info.wID != 0)
             out += "#" + std::to_string(static_cast<int>(info.wID) - LaunchCommandBase);
         if (info.fState & MFS_GRAYED)
             out += "!";
@@ -79,7 +80,7 @@ struct MenuCase {
 };
 
 const MenuCase kMenuCases[] = {
-    {"empty table", {}, 0, ""},
+    {"an empty table holds the grayed placeholder, with no command", {}, 0, "(null)!"},
     {"files and urls at the top",
      {{"F0", KIND_FILE, -1, "C:\\none\\f0.exe"}, {"U1", KIND_URL, -1, "https://example.org/"}},
      0,
@@ -283,10 +284,10 @@ TEST_F(LauncherMenuTest, WindowFreesAndRebuildsItsMenu) {
 TEST_F(LauncherMenuTest, ApplyRebuildsTheMenuFromTheNewCommittedTable) {
     WriteOptions();
     SettingsWindow& w = Open();
-    ASSERT_EQ("", Describe(w.LauncherMenuHandle()));
+    ASSERT_EQ("(null)!", Describe(w.LauncherMenuHandle()));
     w.Store().InsertData(MakeEntry({"new", KIND_URL, -1, "https://example.org/"}), -1);
     // The menu shows the committed table only.
-    EXPECT_EQ("", Describe(w.LauncherMenuHandle()));
+    EXPECT_EQ("(null)!", Describe(w.LauncherMenuHandle()));
     Command(IDC_APPLY, BN_CLICKED, GetDlgItem(Handle(), IDC_APPLY));
     EXPECT_EQ("new#0", Describe(w.LauncherMenuHandle()));
 }

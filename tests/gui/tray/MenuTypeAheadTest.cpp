@@ -228,7 +228,7 @@ protected:
         MenuDriver driver(Handle(), std::move(steps));
         ClickAndType();
         std::vector<std::string> files;
-        for (const ShellCall& call : shell.Of("ShellExecute"))
+        for (const ShellCall& call : shell.Of("ShellExecuteEx"))
             files.push_back(call.file);
         return files;
     }
@@ -239,7 +239,7 @@ TEST_F(TypingInTheMenuTest, TheOnlyItemWithTheLetterTypedRunsAtOnce) {
     OpenWithEntries();
     MenuDriver driver(Handle(), {Type('A')});
     ClickAndType();
-    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("https://example.org/apple", calls[0].file);
     ASSERT_EQ(1u, driver.answers.size());
@@ -254,7 +254,7 @@ TEST_F(TypingInTheMenuTest, AGroupsLetterOpensItAndALetterThereRunsTheEntry) {
     ASSERT_EQ(2u, driver.opened.size());
     EXPECT_EQ(window->LauncherMenuHandle(), driver.opened[0]);
     EXPECT_EQ(MenuOf(Menu::Group), driver.opened[1]);
-    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("C:\\Apps\\notepad.exe", calls[0].file);
 }
@@ -267,7 +267,7 @@ TEST_F(TypingInTheMenuTest, ALetterOfSeveralItemsChoosesTheNextAfterTheHighlight
     ClickAndType();
     ASSERT_EQ(1u, driver.answers.size());
     EXPECT_EQ(Select(1), driver.answers[0]);
-    EXPECT_TRUE(shell.Of("ShellExecute").empty());
+    EXPECT_TRUE(shell.Of("ShellExecuteEx").empty());
 }
 
 // Each letter shared by several items moves the highlight to the next of
@@ -308,7 +308,7 @@ TEST_F(TypingInTheMenuTest, EnterRunsTheHighlightedItem) {
     OpenWithEntries();
     MenuDriver driver(Handle(), {Type(VK_DOWN), Type(VK_RETURN)});
     ClickAndType();
-    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("C:\\Apps\\firefox.exe", calls[0].file);
 }

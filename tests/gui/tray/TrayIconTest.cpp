@@ -14,6 +14,7 @@
 #include "support/SettingsWindowFixture.h"
 #include "tray/Launching.h"
 #include "tray/TrayIcon.h"
+#include "ui/Application.h"
 #include "ui/SystemCalls.h"
 
 namespace {
@@ -145,7 +146,7 @@ TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
         SCOPED_TRACE(test.file);
         shell.calls.clear();
         EXPECT_TRUE(LaunchEntryOfCommand(table, test.command, "C:\\Brindleway"));
-        std::vector<ShellCall> calls = shell.Of("ShellExecute");
+        std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
         ASSERT_EQ(1u, calls.size());
         EXPECT_EQ("open", calls[0].verb);
         EXPECT_EQ(test.file, calls[0].file);
@@ -154,7 +155,89 @@ TEST(LaunchingComponentTest, EntryCommandsOpenThePathWithOpen) {
         EXPECT_EQ(test.directory ? test.directory : "", calls[0].directory);
         EXPECT_TRUE(calls[0].noWindow);
         EXPECT_EQ(SW_SHOWNORMAL, calls[0].show);
+        // The shell shows no boxes of its own: a failure is told by the
+        // program, naming the entry.
+        EXPECT_EQ(sizeof(SHELLEXECUTEINFOA), calls[0].size);
+        EXPECT_EQ(static_cast<DWORD>(SEE_MASK_FLAG_NO_UI), calls[0].mask);
     }
+}
+
+// What the user is told when the shell cannot open an entry: which entry,
+// why in words, and what the shell was asked to open (the path as it was
+// expanded). The error comes as the last error, or only as the shell's
+// result code. A refusal in the elevation prompt is the user's own answer
+// and is not told.
+TEST(LaunchingComponentTest, AFailureIsToldWithTheEntryWhyAndWhatWasAsked) {
+    SetEnvironmentVariableA("BW_TEST_DOCS", "C:\\Users\\花子\\Documents");
+    std::vector<LaunchEntry> table =
+        TreeOrderTable({{"予定表", KIND_FILE, -1, "%BW_TEST_DOCS%\\予定表.xls"},
+                        {"気象庁", KIND_URL, -1, "https://www.jma.go.jp/"},
+                        {"能力表", KIND_FILE, -1, "\"C:\\Program Files\\表計算\\calc.exe\" /s"}});
+    struct FailureCase {
+        UINT command;
+        DWORD error;
+        int result;
+        const char* expected; // empty: nothing is told
+    } cases[] = {
+        {LaunchCommandBase + 0, ERROR_FILE_NOT_FOUND, SE_ERR_FNF,
+         "「予定表」を開けませんでした。\n"
+         "ファイルまたはフォルダーが見つかりません。移動したか削除された可能性があります。\n\n"
+         "C:\\Users\\花子\\Documents\\予定表.xls"},
+        {LaunchCommandBase + 0, ShellRecorder::kResultOnly, SE_ERR_PNF,
+         "「予定表」を開けませんでした。\n"
+         "ファイルまたはフォルダーが見つかりません。移動したか削除された可能性があります。\n\n"
+         "C:\\Users\\花子\\Documents\\予定表.xls"},
+        {LaunchCommandBase + 0, ShellRecorder::kResultOnly, SE_ERR_NOASSOC,
+         "「予定表」を開けませんでした。\n"
+         "この種類のファイルを開くプログラムが登録されていません。\n\n"
+         "C:\\Users\\花子\\Documents\\予定表.xls"},
+        // A shell that tries to run a document it has no program for
+        // (Wine's) fails with a bad program format.
+        {LaunchCommandBase + 0, ERROR_BAD_EXE_FORMAT, SE_ERR_NOASSOC,
+         "「予定表」を開けませんでした。\n"
+         "この種類のファイルを開くプログラムが登録されていません。\n\n"
+         "C:\\Users\\花子\\Documents\\予定表.xls"},
+        {LaunchCommandBase + 1, ERROR_NO_ASSOCIATION, SE_ERR_NOASSOC,
+         "「気象庁」を開けませんでした。\n"
+         "この種類の URL を開くプログラムが登録されていません。\n\n"
+         "https://www.jma.go.jp/"},
+        // The quoted program alone, without its arguments.
+        {LaunchCommandBase + 2, ERROR_ACCESS_DENIED, SE_ERR_ACCESSDENIED,
+         "「能力表」を開けませんでした。\n"
+         "アクセスが拒否されました。\n\n"
+         "C:\\Program Files\\表計算\\calc.exe"},
+        {LaunchCommandBase + 2, ERROR_CANCELLED, SE_ERR_ACCESSDENIED, ""},
+    };
+    for (const FailureCase& test : cases) {
+        SCOPED_TRACE(test.expected);
+        ShellRecorder shell;
+        shell.executeError = test.error;
+        shell.executeResult = test.result;
+        LaunchFailure failure;
+        ASSERT_TRUE(LaunchEntryOfCommand(table, test.command, "C:\\Brindleway", &failure));
+        EXPECT_EQ(1u, shell.Of("ShellExecuteEx").size());
+        EXPECT_EQ(test.expected, LaunchFailureMessage(failure));
+    }
+    SetEnvironmentVariableA("BW_TEST_DOCS", nullptr);
+}
+
+// An error the program has no words of its own for is told in the
+// system's words, with its number.
+TEST(LaunchingComponentTest, ARareErrorIsToldInTheSystemsWordsWithItsNumber) {
+    std::vector<LaunchEntry> table = TreeOrderTable({{"古い", KIND_FILE, -1, "C:\\old\\x.exe"}});
+    ShellRecorder shell;
+    shell.executeError = ERROR_BAD_EXE_FORMAT;
+    LaunchFailure failure;
+    ASSERT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0, "C:\\Brindleway", &failure));
+    std::string text = LaunchFailureMessage(failure);
+    EXPECT_EQ(0u, text.find("「古い」を開けませんでした。\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("（エラー 193）\n\nC:\\old\\x.exe")) << text;
+    // The system's text names the file where it says "%1".
+    EXPECT_EQ(std::string::npos, text.find("%1")) << text;
+    // An entry that opened tells nothing.
+    shell.executeError = ERROR_SUCCESS;
+    ASSERT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0, "C:\\Brindleway", &failure));
+    EXPECT_EQ("", LaunchFailureMessage(failure));
 }
 
 // A group's command (that of its placeholder) is the tray's but opens
@@ -165,7 +248,7 @@ TEST(LaunchingComponentTest, CommandsMatchingNoEntryOpenNothing) {
     EXPECT_TRUE(LaunchEntryOfCommand(table, LaunchCommandBase + 0, "C:\\Brindleway"));
     for (UINT command : {LaunchCommandBase + 7, LaunchCommandBase + 254, ID_TRAY_EXIT + 0u})
         EXPECT_FALSE(LaunchEntryOfCommand(table, command, "C:\\Brindleway")) << command;
-    EXPECT_TRUE(shell.Of("ShellExecute").empty());
+    EXPECT_TRUE(shell.Of("ShellExecuteEx").empty());
 }
 
 TEST(LaunchingComponentTest, ShellFoldersOpenByTheirItemIdLists) {
@@ -220,7 +303,8 @@ TEST_F(TrayTest, ButtonsOpenTheirMenusAndOpt5SwapsThem) {
     }
 }
 
-// TrackPopupMenu's arguments, recorded instead of a menu shown.
+// TrackPopupMenu's arguments, and the state of the owner it was given,
+// recorded instead of a menu shown; it answers the command given.
 struct TrackedMenu {
     HMENU menu;
     UINT flags;
@@ -229,11 +313,18 @@ struct TrackedMenu {
     int reserved;
     HWND owner;
     bool noRectangle;
+    bool ownerVisible;
+    bool ownerInFront;
+    bool ownerHasFocus;
+    RECT ownerRect;
+    LONG_PTR ownerExStyle;
+    HWND ownersOwner;
+    bool ownersOwnerVisible;
 };
 
 class TrackRecorder {
 public:
-    TrackRecorder() : saved_(System().trackPopupMenu) {
+    explicit TrackRecorder(UINT answer = 0) : saved_(System().trackPopupMenu), answer_(answer) {
         active_ = this;
         System().trackPopupMenu = Track;
     }
@@ -248,18 +339,26 @@ public:
 private:
     static BOOL WINAPI Track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                              const RECT* rect) {
-        active_->tracked.push_back({menu, flags, x, y, reserved, owner, rect == nullptr});
-        return FALSE;
+        RECT ownerRect{};
+        GetWindowRect(owner, &ownerRect);
+        active_->tracked.push_back(
+            {menu, flags, x, y, reserved, owner, rect == nullptr, IsWindowVisible(owner) != FALSE,
+             GetForegroundWindow() == owner, GetFocus() == owner, ownerRect,
+             GetWindowLongPtrA(owner, GWL_EXSTYLE), GetWindow(owner, GW_OWNER),
+             IsWindowVisible(GetWindow(owner, GW_OWNER)) != FALSE});
+        return static_cast<BOOL>(active_->answer_);
     }
     static inline TrackRecorder* active_ = nullptr;
     decltype(&TrackPopupMenu) saved_;
+    UINT answer_;
 };
 
 // The menu opens with its top-left corner at the cursor (not at any point
-// the callback carries), chosen with the left button, owned by the window;
-// a null message is posted to the window afterwards, so the menu ends
-// properly.
-TEST_F(TrayTest, MenuIsTrackedAtTheCursorWithFlags0AndANullMessageFollows) {
+// the callback carries), chosen with the left button, and its command is
+// returned. It is tracked for a window of its own: visible, one pixel at
+// the cursor, in the foreground with the keyboard focus, so that the keys
+// reach the menu whatever was in front; the window is gone afterwards.
+TEST_F(TrayTest, MenuIsTrackedAtTheCursorForAWindowInFrontThere) {
     OpenWith({});
     SetCursorPos(321, 234);
     POINT cursor{};
@@ -268,9 +367,8 @@ TEST_F(TrayTest, MenuIsTrackedAtTheCursorWithFlags0AndANullMessageFollows) {
     ASSERT_NE(0, cursor.y);
     for (LPARAM button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
         SCOPED_TRACE(button);
-        MSG stale;
-        while (PeekMessageA(&stale, Handle(), WM_NULL, WM_NULL, PM_REMOVE)) {
-        }
+        OtherProgramWindow other;
+        ASSERT_TRUE(other.PutInFront());
         TrackRecorder recorder;
         SendMessageA(Handle(), WM_TRAYNOTIFY, 1, button);
         ASSERT_EQ(1u, recorder.tracked.size());
@@ -278,14 +376,28 @@ TEST_F(TrayTest, MenuIsTrackedAtTheCursorWithFlags0AndANullMessageFollows) {
         EXPECT_EQ(button == WM_LBUTTONDOWN ? window->LauncherMenuHandle()
                                            : window->SystemMenuHandle(),
                   track.menu);
-        EXPECT_EQ(0u, track.flags);
+        EXPECT_EQ(static_cast<UINT>(TPM_RETURNCMD), track.flags);
         EXPECT_EQ(cursor.x, track.x);
         EXPECT_EQ(cursor.y, track.y);
         EXPECT_EQ(0, track.reserved);
-        EXPECT_EQ(Handle(), track.owner);
         EXPECT_TRUE(track.noRectangle);
-        MSG posted;
-        EXPECT_TRUE(PeekMessageA(&posted, Handle(), WM_NULL, WM_NULL, PM_REMOVE));
+        EXPECT_NE(Handle(), track.owner);
+        EXPECT_TRUE(track.ownerVisible);
+        EXPECT_TRUE(track.ownerInFront);
+        EXPECT_TRUE(track.ownerHasFocus);
+        EXPECT_EQ(cursor.x, track.ownerRect.left);
+        EXPECT_EQ(cursor.y, track.ownerRect.top);
+        EXPECT_EQ(1, track.ownerRect.right - track.ownerRect.left);
+        EXPECT_EQ(1, track.ownerRect.bottom - track.ownerRect.top);
+        // No taskbar button: a tool window (Windows), owned (Wine's taskbar),
+        // by a hidden window, which brings no window of the program forward.
+        EXPECT_EQ(WS_EX_TOOLWINDOW, track.ownerExStyle & WS_EX_TOOLWINDOW);
+        EXPECT_NE(nullptr, track.ownersOwner);
+        EXPECT_NE(Handle(), track.ownersOwner);
+        EXPECT_FALSE(track.ownersOwnerVisible);
+        EXPECT_FALSE(IsWindow(track.owner));
+        // Dismissed: the window that was in front has the keyboard again.
+        EXPECT_EQ(other.Handle(), GetForegroundWindow());
     }
 }
 
@@ -295,7 +407,85 @@ TEST_F(TrayTest, MenuOpensWhileTheWindowIsHidden) {
     MenuRecorder recorder(Handle());
     SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
     ASSERT_EQ(1u, recorder.opened.size());
-    EXPECT_TRUE(recorder.foregroundAtOpen);
+    EXPECT_TRUE(recorder.keysReachTheMenu);
+}
+
+// An entry the shell cannot open, chosen in the menu the tray opens: the
+// real shell is asked, shows no box of its own, and the program tells in
+// one box which entry could not be opened, why, and the path it asked for
+// as expanded. A file that is gone and a file of a type no program is
+// registered for; the folder of the first has 表 (0x5C trail byte) in it.
+TEST_F(TrayTest, AnEntryTheShellCannotOpenIsToldInOneBox) {
+    std::string unknownType = folder.File("予定.bwzq");
+    HANDLE file = CreateFileA(unknownType.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    std::string gone = folder.File("表\\消えた.exe");
+    WriteDataFile(folder.Path(), {{"消えたツール", KIND_FILE, -1, "表\\消えた.exe"},
+                                  {"予定", KIND_FILE, -1, unknownType.c_str()}});
+    WriteOptions();
+    Open();
+    System().shellExecuteEx = ShellExecuteExA;
+    struct BoxCase {
+        UINT command;
+        std::string text;
+    } cases[] = {
+        {LaunchCommandBase + 0,
+         "「消えたツール」を開けませんでした。\n"
+         "ファイルまたはフォルダーが見つかりません。移動したか削除された可能性があります。\n\n" +
+             gone},
+        {LaunchCommandBase + 1, "「予定」を開けませんでした。\n"
+                                "この種類のファイルを開くプログラムが登録されていません。\n\n" +
+                                    unknownType},
+    };
+    for (const BoxCase& test : cases) {
+        SCOPED_TRACE(test.text);
+        std::vector<SeenMessage> seen;
+        DialogScript script({[&](HWND box) { seen.push_back(AnswerMessageBox(box)); }});
+        TrackRecorder chosen(test.command);
+        SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+        PumpMessages();
+        EXPECT_EQ(1, script.Seen());
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(test.text, seen[0].text);
+        EXPECT_EQ(Application::Instance().Name(), seen[0].caption);
+        EXPECT_TRUE(seen[0].exclamation);
+    }
+}
+
+// A launcher without entries (a first start) still opens its menu at a
+// click, holding the grayed "(なし)" an empty group shows, rather than
+// nothing at all, which looks like a program that does not answer.
+TEST_F(TrayTest, ALauncherWithoutEntriesOpensItsMenuWithThePlaceholder) {
+    WriteOptions();
+    Open();
+    MenuRecorder recorder(Handle());
+    SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    ASSERT_EQ(1u, recorder.opened.size());
+    EXPECT_EQ(window->LauncherMenuHandle(), recorder.opened[0]);
+    EXPECT_TRUE(recorder.shown);
+    HMENU menu = window->LauncherMenuHandle();
+    ASSERT_EQ(1, GetMenuItemCount(menu));
+    EXPECT_EQ(static_cast<UINT>(MF_GRAYED | MF_OWNERDRAW),
+              GetMenuState(menu, 0, MF_BYPOSITION) & (MF_GRAYED | MF_OWNERDRAW));
+}
+
+// The chosen entry opens while the menu's window is still in front, so the
+// program started may come to the front on Windows (the process in the
+// foreground starts it); the window goes afterwards.
+TEST_F(TrayTest, TheChosenEntryOpensWhileTheMenusWindowIsInFront) {
+    OpenWith({});
+    OtherProgramWindow other;
+    ASSERT_TRUE(other.PutInFront());
+    TrackRecorder recorder(LaunchCommandBase + 2);
+    SendMessageA(Handle(), WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
+    ASSERT_EQ(1u, recorder.tracked.size());
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ("https://example.org/a?b=c", calls[0].file);
+    EXPECT_EQ(recorder.tracked[0].owner, calls[0].foreground);
+    EXPECT_FALSE(IsWindow(recorder.tracked[0].owner));
 }
 
 // What one click on the icon did while a dialog of the program was open,
@@ -399,13 +589,13 @@ TEST_F(TrayTest, TheTaskbarMessageReachesTheHiddenWindowAsABroadcast) {
 TEST_F(TrayTest, EntryCommandsOpenTheCommittedPath) {
     OpenWith({});
     EXPECT_EQ(0, Command(LaunchCommandBase + 2));
-    std::vector<ShellCall> calls = shell.Of("ShellExecute");
+    std::vector<ShellCall> calls = shell.Of("ShellExecuteEx");
     ASSERT_EQ(1u, calls.size());
     EXPECT_EQ("https://example.org/a?b=c", calls[0].file);
     shell.calls.clear();
     for (UINT command : {LaunchCommandBase + 0, LaunchCommandBase + 7, LaunchCommandBase + 254})
         Command(command);
-    EXPECT_TRUE(shell.Of("ShellExecute").empty());
+    EXPECT_TRUE(shell.Of("ShellExecuteEx").empty());
 }
 
 TEST_F(TrayTest, UncommittedEntriesAreNotLaunched) {
@@ -413,7 +603,7 @@ TEST_F(TrayTest, UncommittedEntriesAreNotLaunched) {
     window->Store().InsertData(MakeEntry({"new", KIND_FILE, -1, "C:\\new.exe"}), -1);
     shell.calls.clear();
     Command(LaunchCommandBase + 3);
-    EXPECT_TRUE(shell.Of("ShellExecute").empty());
+    EXPECT_TRUE(shell.Of("ShellExecuteEx").empty());
 }
 
 TEST_F(TrayTest, ShellFoldersOpenByTheirItemIdLists) {
