@@ -17,12 +17,15 @@
 #include <vector>
 
 #include "resource.h"
+#include "support/IconWaiting.h"
 #include "support/PixelCanvas.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/OwnerDraw.h"
 #include "tray/TrayIcon.h"
 #include "ui/Dpi.h"
 #include "ui/Gdi.h"
+#include "ui/IconResolver.h"
+#include "ui/ImageList.h"
 #include "ui/ShellIcons.h"
 
 namespace {
@@ -68,8 +71,9 @@ TEST(DpiPrefix, TheProgramRunsAtThePrefixDpi) {
     EXPECT_EQ(ExpectedDpi(), DpiAtPoint(origin));
     int smallIcon = 0;
     int unused = 0;
-    ImageList_GetIconSize(SmallSystemImageList(), &smallIcon, &unused);
-    EXPECT_EQ(ScaleForDpi(16, ExpectedDpi()), smallIcon) << "the shell's small icons";
+    IconResolver icons;
+    ImageList_GetIconSize(icons.List(), &smallIcon, &unused);
+    EXPECT_EQ(ScaleForDpi(16, ExpectedDpi()), smallIcon) << "the views' icons";
 }
 
 struct MetricsRow {
@@ -128,7 +132,7 @@ TEST_F(DpiWindowTest, IconsAreDrawnAtTheDpiSize) {
     WriteOptions();
     SettingsWindow& w = Open();
     MenuItemData group{"", w.FolderIconIndex()};
-    ASSERT_NE(-1, group.iconIndex);
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     const MenuItemMetrics metrics{ScaleForDpi(16, Dpi()), ScaleForDpi(2, Dpi()), 0, 0};
     const int height = metrics.iconSize + 8;
     Canvas canvas(200, height);
@@ -151,29 +155,74 @@ TEST_F(DpiWindowTest, IconsAreDrawnAtTheDpiSize) {
     EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
 }
 
-// The same item on a monitor of twice the DPI: the shell's icon is drawn
-// at twice its size, the text further in.
+// The icon of a location ("file,index", as the resolver keeps it) taken at
+// a size, drawn on the menu's colour at another size as a menu draws icons:
+// from an image list of the size taken, scaled when the sizes differ.
+std::vector<DWORD> LocationIconPixels(const std::string& key, int iconSize, int drawnSize) {
+    size_t comma = key.rfind(',');
+    IconSource source;
+    source.kind = IconSource::Kind::Location;
+    source.file = key.substr(0, comma);
+    source.index = std::atoi(key.c_str() + comma + 1);
+    Icon icon = IconFromSource(source, iconSize);
+    ImageList list(ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 1, 1));
+    ImageList_ReplaceIcon(list.Handle(), -1, icon.Get());
+    Canvas canvas(drawnSize, drawnSize);
+    RECT all{0, 0, drawnSize, drawnSize};
+    FillRect(canvas.Dc(), &all, GetSysColorBrush(COLOR_MENU));
+    if (iconSize == drawnSize) {
+        ImageList_Draw(list.Handle(), 0, canvas.Dc(), 0, 0, ILD_TRANSPARENT);
+    } else {
+        Icon copy(ImageList_GetIcon(list.Handle(), 0, ILD_TRANSPARENT));
+        DrawIconEx(canvas.Dc(), 0, 0, copy.Get(), drawnSize, drawnSize, 0, nullptr, DI_NORMAL);
+    }
+    return canvas.Bits();
+}
+
+// The same item on a monitor of twice the DPI: the icon is drawn at twice
+// its size, the text further in; once the icon made for that size has come
+// from its file, that is what is drawn, not the small one stretched.
 TEST_F(DpiWindowTest, AMenuOnAMonitorOfAnotherDpiDrawsAtThatDpi) {
     WriteOptions();
     SettingsWindow& w = Open();
     MenuItemData group{"", w.FolderIconIndex()};
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     const UINT dpi = Dpi() * 2;
     const MenuItemMetrics metrics{ScaleForDpi(16, dpi), ScaleForDpi(2, dpi), 0, 0};
     const int height = metrics.iconSize + 8;
-    Canvas canvas(300, height);
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_MENU;
-    draw.itemAction = ODA_DRAWENTIRE;
-    draw.hDC = canvas.Dc();
-    draw.rcItem = {0, 0, 300, height};
-    draw.itemData = reinterpret_cast<ULONG_PTR>(&group);
-    {
+    auto draw = [&] {
+        Canvas canvas(300, height);
+        DRAWITEMSTRUCT item{};
+        item.CtlType = ODT_MENU;
+        item.itemAction = ODA_DRAWENTIRE;
+        item.hDC = canvas.Dc();
+        item.rcItem = {0, 0, 300, height};
+        item.itemData = reinterpret_cast<ULONG_PTR>(&group);
         TrackedMenuDpi tracked(dpi);
-        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
-    }
-    RECT icon = canvas.Extent({0, 0, 300, height}, GetSysColor(COLOR_MENU));
-    EXPECT_LE(icon.right, metrics.iconLeft + metrics.iconSize);
-    EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+        RECT icon = canvas.Extent({0, 0, 300, height}, GetSysColor(COLOR_MENU));
+        EXPECT_LE(icon.right, metrics.iconLeft + metrics.iconSize);
+        EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
+        std::vector<DWORD> square;
+        for (int y = 4; y < 4 + metrics.iconSize; ++y)
+            for (int x = metrics.iconLeft; x < metrics.iconLeft + metrics.iconSize; ++x)
+                square.push_back(canvas.Bits()[static_cast<size_t>(y) * 300 + x] & 0xFFFFFF);
+        return square;
+    };
+    draw();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    std::vector<DWORD> drawn = draw();
+
+    const std::string source = w.Icons().SourceOf(w.FolderIconIndex());
+    ASSERT_NE(std::string::npos, source.rfind(','));
+    std::vector<DWORD> madeForSize = LocationIconPixels(source, metrics.iconSize, metrics.iconSize);
+    std::vector<DWORD> stretched =
+        LocationIconPixels(source, ScaleForDpi(16, Dpi()), metrics.iconSize);
+    for (DWORD* pixels : {madeForSize.data(), stretched.data()})
+        for (size_t i = 0; i < madeForSize.size(); ++i)
+            pixels[i] &= 0xFFFFFF;
+    ASSERT_NE(madeForSize, stretched) << "the sizes' images differ";
+    EXPECT_EQ(madeForSize, drawn);
 }
 
 // Reads the first item's rectangle of a menu once it is shown and idle, then

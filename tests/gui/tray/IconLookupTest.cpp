@@ -13,6 +13,7 @@
 #include "TraySupport.h"
 #include "resource.h"
 #include "support/GuiTest.h"
+#include "support/IconFiles.h"
 #include "support/IconWaiting.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/LauncherMenu.h"
@@ -104,13 +105,13 @@ TEST_F(IconLookupTest, ASecondBuildAsksNothingForUnchangedFilesAndShowsTheSameIc
         EXPECT_EQ(1, TimesAsked(path)) << path;
     EXPECT_EQ(1, TimesAsked(".url")) << "both URLs show one icon, asked once";
     std::vector<int> first = TopLevelIcons(menu.Handle());
-    EXPECT_EQ(SmallIconIndex(text.c_str()), first[0]);
-    EXPECT_EQ(SmallIconIndex(subfolder.c_str()), first[3]);
+    EXPECT_EQ(ShellIconKey(text), menu.Icons().SourceOf(first[0]));
+    EXPECT_EQ(ShellIconKey(subfolder), menu.Icons().SourceOf(first[3]));
 
     Build(table);
     for (const std::string& path : {text, document, program, subfolder})
         EXPECT_EQ(0, TimesAsked(path)) << path;
-    EXPECT_EQ(1, TimesAsked(".url"));
+    EXPECT_EQ(0, TimesAsked(".url")) << "the URL icon is kept for every build";
     EXPECT_EQ(first, TopLevelIcons(menu.Handle()));
 }
 
@@ -121,7 +122,7 @@ TEST_F(IconLookupTest, AChangedPathIsAskedAndTheOldOneForgotten) {
     EXPECT_EQ(1, TimesAsked(other));
     EXPECT_EQ(0, TimesAsked(text));
     EXPECT_EQ(0, TimesAsked(document));
-    EXPECT_EQ(SmallIconIndex(other.c_str()), TopLevelIcons(menu.Handle())[0]);
+    EXPECT_EQ(ShellIconKey(other), menu.Icons().SourceOf(TopLevelIcons(menu.Handle())[0]));
     EXPECT_EQ(4u, menu.Icons().KeptIcons()) << "only the paths of the latest build are kept";
 }
 
@@ -134,19 +135,21 @@ TEST_F(IconLookupTest, AFileWrittenSinceIsAskedAgain) {
     EXPECT_EQ(0, TimesAsked(document));
 }
 
-// A file that cannot be found shows the icon of its type, found by its name
-// alone (the shell is asked for the file, then for the type), and is asked
-// again at every build: the file may have come since.
+// A file that cannot be found on a local disk shows the icon of its type,
+// found by its name alone, and is asked again at every build: the file may
+// have come since.
 TEST_F(IconLookupTest, AMissingFileShowsItsTypeIconAndIsAskedAtEveryBuild) {
     std::string missing = folder.File("gone.exe");
     std::vector<LaunchEntry> table = Table(missing);
     Build(table);
-    EXPECT_EQ(2, TimesAsked(missing));
-    int typeIcon = SmallIconIndex(missing.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+    int asks = TimesAsked(missing);
+    EXPECT_LT(0, asks);
+    int typeIcon = TopLevelIcons(menu.Handle())[0];
     ASSERT_NE(-1, typeIcon);
-    EXPECT_EQ(typeIcon, TopLevelIcons(menu.Handle())[0]);
+    EXPECT_EQ(ShellIconKey(missing, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES),
+              menu.Icons().SourceOf(typeIcon));
     Build(table);
-    EXPECT_EQ(2, TimesAsked(missing));
+    EXPECT_LT(0, TimesAsked(missing)) << "asked again";
 
     // Once the file is there, the shell answers for the file itself.
     WriteTestFile("gone.exe", "MZ");
@@ -188,6 +191,7 @@ TEST_F(ShellIconsAtStartTest, AStartWithNothingToShowAsksTheShellNothing) {
 
     Command(ID_TRAY_SETTINGS);
     ASSERT_TRUE(w.IsVisible());
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     EXPECT_FALSE(asked.empty());
     TreeView tree = w.GroupTree();
     TVITEMA root{};
@@ -206,7 +210,7 @@ TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
     Options withFolders{};
     withFolders.opt7 = 1;
     WriteOptions(withFolders);
-    Open();
+    ASSERT_TRUE(WaitForIcons(Open().Icons()));
     // The three shell folders come together.
     EXPECT_EQ(3, std::count(asked.begin(), asked.end(), "(item list)"));
     window.reset();
@@ -215,6 +219,7 @@ TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
     WriteDataFile(folder.Path(), {{"group", KIND_GROUP, kParentTopLevel}});
     WriteOptions();
     SettingsWindow& w = Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     EXPECT_FALSE(asked.empty());
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
@@ -223,6 +228,36 @@ TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
     int folderIcon = reinterpret_cast<const MenuItemData*>(info.dwItemData)->iconIndex;
     EXPECT_NE(-1, folderIcon);
     EXPECT_EQ(ShellFolderIcon(), folderIcon);
+}
+
+// A file type's icon changes (another program took the type over, or its
+// icon file was replaced): the file itself is unchanged, so only the
+// shell's notification can tell. The program then asks for every icon
+// again, and the launcher menu shows the new one.
+TEST_F(ShellIconsAtStartTest, ANewIconForAFileTypeIsShownWhenTheShellTellsOfIt) {
+    TempFolder files;
+    std::string before = files.File("before.ico");
+    std::string after = files.File("after.ico");
+    ASSERT_TRUE(WriteIconFile(before, RGB(200, 0, 0)));
+    ASSERT_TRUE(WriteIconFile(after, RGB(0, 0, 200)));
+    RegisteredIconType type(".bwtype", before + ",0");
+    std::string document = files.File("notes.bwtype");
+    HANDLE file = CreateFileA(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(file);
+    WriteDataFile(folder.Path(), {{"notes", KIND_FILE, kParentTopLevel, document.c_str()}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    auto shownSource = [&] { return w.Icons().SourceOf(TopLevelIcons(w.LauncherMenuHandle())[0]); };
+    ASSERT_EQ(ShellIconKey(document), shownSource());
+    ASSERT_NE(std::string::npos, shownSource().find("before.ico"));
+
+    type.SetDefaultIcon(after + ",0");
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    PumpMessages();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    EXPECT_NE(std::string::npos, shownSource().find("after.ico")) << shownSource();
 }
 
 } // namespace
