@@ -245,8 +245,9 @@ private:
 
 IconPaints iconPaints;
 
-// The DPI each menu was last opened at.
-std::map<HMENU, UINT> menuDpis;
+// The DPI each menu was last opened at, and the stamp of the font it was
+// measured in then.
+std::map<HMENU, std::pair<UINT, unsigned>> menuDpis;
 
 } // namespace
 
@@ -343,10 +344,12 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw, IconImages& images, UINT dpi) {
 }
 
 void PrepareMenuForDpi(HMENU menu, UINT dpi) {
-    auto [known, added] = menuDpis.try_emplace(menu, dpi);
-    if (added || known->second == dpi)
+    FontForDpi(dpi);
+    std::pair<UINT, unsigned> measure{dpi, menuFontStamp};
+    auto [known, added] = menuDpis.try_emplace(menu, measure);
+    if (added || known->second == measure)
         return;
-    known->second = dpi;
+    known->second = measure;
     int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         MENUITEMINFOA item{};

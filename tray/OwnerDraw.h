@@ -52,8 +52,9 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw, IconImages& images, UINT dpi);
 
 // For a menu about to open (WM_INITMENUPOPUP) at the DPI given. Windows
 // measures a menu's owner-drawn items at its first showing and keeps the
-// sizes; when the menu was measured at another DPI, its items are set anew,
-// which makes Windows measure them again. (Wine measures at every opening.)
+// sizes; when the menu was measured at another DPI or in another menu font,
+// its items are set anew, which makes Windows measure them again. (Wine
+// measures at every opening.)
 void PrepareMenuForDpi(HMENU menu, UINT dpi);
 // The menus are rebuilt: what was remembered of the old ones goes.
 void ForgetMeasuredMenus();

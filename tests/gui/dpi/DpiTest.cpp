@@ -27,6 +27,7 @@
 #include "ui/IconResolver.h"
 #include "ui/ImageList.h"
 #include "ui/ShellIcons.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -43,12 +44,20 @@ Font MenuFont() {
     return Font(CreateFontIndirectA(&metrics.lfMenuFont));
 }
 
-int TextWidth(HWND window, HFONT font, const char* text) {
+RECT TextExtent(HWND window, HFONT font, const char* text) {
     WindowDC dc(window);
     SelectedObject selected(dc.Get(), font);
     RECT rect{};
     DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
-    return rect.right;
+    return rect;
+}
+
+int TextWidth(HWND window, HFONT font, const char* text) {
+    return TextExtent(window, font, text).right;
+}
+
+int TextHeight(HWND window, HFONT font, const char* text) {
+    return TextExtent(window, font, text).bottom;
 }
 
 SIZE IconSize(HICON icon) {
@@ -282,6 +291,127 @@ TEST_F(DpiWindowTest, TheTrackedLauncherMenuHasScaledItems) {
     EXPECT_EQ(width, static_cast<int>(reader.measuredWidth));
     EXPECT_GE(item.right - item.left, width);
     EXPECT_GE(item.bottom - item.top, ScaleForDpi(16, Dpi()));
+}
+
+// The menu font as a menu on a monitor of that DPI uses it.
+Font MenuFontAtDpi(UINT dpi) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    metrics.lfMenuFont.lfHeight =
+        MulDiv(metrics.lfMenuFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+}
+
+std::vector<std::pair<HMENU, UINT>>* itemsSet = nullptr;
+
+BOOL WINAPI RecordSetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info) {
+    if (itemsSet)
+        itemsSet->emplace_back(menu, item);
+    return SetMenuItemInfoA(menu, item, byPosition, info);
+}
+
+// One menu, built once, opened on this monitor, again, then on a monitor of
+// twice the DPI and back. Windows measures a menu's owner-drawn items at
+// its first showing and keeps the sizes, so an opening at another DPI must
+// set the items anew to have them measured again; Wine measures at every
+// opening, so under Wine what shows the fault is whether the program sets
+// the items anew (recorded here) exactly when the DPI changed. The items
+// are measured at each opening's DPI, as the user sees them under Wine.
+TEST_F(DpiWindowTest, OneBuiltMenuOpenedAtTwoDpisIsMeasuredAgainAtTheOther) {
+    WriteDataFile(folder.Path(), {{"道具", KIND_GROUP, kParentTopLevel},
+                                  {"メモ", KIND_URL, kParentTopLevel, "https://example.org/"}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    HMENU menu = w.LauncherMenuHandle();
+    std::vector<std::pair<HMENU, UINT>> set;
+    itemsSet = &set;
+    auto saved = System().setMenuItemInfo;
+    System().setMenuItemInfo = RecordSetMenuItemInfo;
+    auto open = [&](UINT dpi) {
+        set.clear();
+        ItemRectReader reader(Handle(), menu);
+        TrackedMenuDpi tracked(dpi);
+        TrackPopupMenu(menu, 0, 100, 100, 0, Handle(), nullptr);
+        EXPECT_TRUE(reader.read);
+        return reader.measuredWidth;
+    };
+    auto expected = [&](UINT dpi) {
+        Font font = MenuFontAtDpi(dpi);
+        return static_cast<UINT>(TextWidth(Handle(), font.Get(), "メモ") + ScaleForDpi(20, dpi));
+    };
+    const std::vector<std::pair<HMENU, UINT>> bothItems{{menu, 0}, {menu, 1}};
+    UINT here = open(Dpi());
+    std::vector<std::pair<HMENU, UINT>> first = set;
+    UINT again = open(Dpi());
+    std::vector<std::pair<HMENU, UINT>> second = set;
+    UINT there = open(Dpi() * 2);
+    std::vector<std::pair<HMENU, UINT>> onTheOther = set;
+    UINT back = open(Dpi());
+    std::vector<std::pair<HMENU, UINT>> onReturn = set;
+    System().setMenuItemInfo = saved;
+    itemsSet = nullptr;
+
+    EXPECT_TRUE(first.empty()) << "a first opening is measured anyway";
+    EXPECT_TRUE(second.empty()) << "the same DPI keeps the sizes";
+    EXPECT_EQ(bothItems, onTheOther);
+    EXPECT_EQ(bothItems, onReturn);
+    EXPECT_EQ(expected(Dpi()), here);
+    EXPECT_EQ(expected(Dpi()), again);
+    EXPECT_EQ(expected(Dpi() * 2), there);
+    EXPECT_EQ(expected(Dpi()), back);
+}
+
+// On a monitor of twice the DPI the menu's device context comes with the
+// system's menu font, made for the system's DPI; the item's text is drawn
+// in the font it was measured in, that of the monitor's DPI, and the item
+// is as high as a line of it.
+TEST_F(DpiWindowTest, AMenuOnAMonitorOfAnotherDpiDrawsItsTextInItsFont) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData entry{"メモ帳", -1};
+    const UINT dpi = Dpi() * 2;
+    Font systemFont = MenuFont();
+    Font dpiFont = MenuFontAtDpi(dpi);
+    const int indent = ScaleForDpi(20, dpi);
+    const int height = 3 * ScaleForDpi(16, dpi);
+    auto text = [&](HFONT font) {
+        Canvas canvas(300, height);
+        RECT all{0, 0, 300, height};
+        FillRect(canvas.Dc(), &all, GetSysColorBrush(COLOR_MENU));
+        SetBkColor(canvas.Dc(), GetSysColor(COLOR_MENU));
+        SetTextColor(canvas.Dc(), GetSysColor(COLOR_MENUTEXT));
+        SelectedObject selected(canvas.Dc(), font);
+        RECT rect{indent, 0, 300, height};
+        DrawTextA(canvas.Dc(), entry.text.c_str(), -1, &rect,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        return canvas.Bits();
+    };
+    std::vector<DWORD> inDpiFont = text(dpiFont.Get());
+    ASSERT_NE(inDpiFont, text(systemFont.Get()));
+
+    Canvas canvas(300, height);
+    SelectedObject menuDc(canvas.Dc(), systemFont.Get());
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = {0, 0, 300, height};
+    draw.itemData = reinterpret_cast<ULONG_PTR>(&entry);
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    // The system's height for its own font, which is too low for the text
+    // at twice the DPI.
+    measure.itemHeight = static_cast<UINT>(TextHeight(Handle(), systemFont.Get(), "メモ帳"));
+    measure.itemData = reinterpret_cast<ULONG_PTR>(&entry);
+    {
+        TrackedMenuDpi tracked(dpi);
+        SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    }
+    EXPECT_EQ(inDpiFont, canvas.Bits());
+    EXPECT_GE(static_cast<int>(measure.itemHeight), TextHeight(Handle(), dpiFont.Get(), "メモ帳"));
+    (void)w;
 }
 
 // The menu keeps its items' widths from one opening to the next; when the

@@ -54,6 +54,8 @@ public:
     void Open() { SetEvent(Opened()); }
     // Waits until a look-up of the path is held in the shell.
     bool WaitUntilHeld() { return WaitForSingleObject(Entered(), 60000) == WAIT_OBJECT_0; }
+    // Whether a look-up of the path is held there, without waiting.
+    bool Held() { return WaitForSingleObject(Entered(), 0) == WAIT_OBJECT_0; }
 
 private:
     static HANDLE Opened() {

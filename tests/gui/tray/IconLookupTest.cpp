@@ -260,4 +260,57 @@ TEST_F(ShellIconsAtStartTest, ANewIconForAFileTypeIsShownWhenTheShellTellsOfIt) 
     EXPECT_NE(std::string::npos, shownSource().find("after.ico")) << shownSource();
 }
 
+std::vector<std::string>* looked = nullptr;
+
+BOOL WINAPI RecordingAttributes(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID data) {
+    if (looked)
+        looked->push_back(path);
+    return GetFileAttributesExA(path, level, data);
+}
+
+// The icons the user sees first are asked first: the launcher menu's top
+// level, which shows at a click, before the submenus' items, and a submenu
+// about to open before the others. (Here the worker is held at its first
+// question, the folder icon's, while the rest are queued.)
+TEST_F(ShellIconsAtStartTest, TheIconsOnShowAreAskedFirst) {
+    TempFolder files;
+    std::vector<std::string> paths;
+    for (const char* name : {"g1.txt", "g2.txt", "h1.txt", "h2.txt", "t1.txt", "t2.txt"}) {
+        paths.push_back(files.File(name));
+        HANDLE file = CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        CloseHandle(file);
+    }
+    WriteDataFile(folder.Path(), {{"G", KIND_GROUP, kParentTopLevel},
+                                  {"H", KIND_GROUP, kParentTopLevel},
+                                  {"g1", KIND_FILE, 0, paths[0].c_str()},
+                                  {"g2", KIND_FILE, 0, paths[1].c_str()},
+                                  {"h1", KIND_FILE, 1, paths[2].c_str()},
+                                  {"h2", KIND_FILE, 1, paths[3].c_str()},
+                                  {"t1", KIND_FILE, kParentTopLevel, paths[4].c_str()},
+                                  {"t2", KIND_FILE, kParentTopLevel, paths[5].c_str()}});
+    WriteOptions();
+    std::vector<std::string> order;
+    auto saved = System().getFileAttributesEx;
+    System().getFileAttributesEx = RecordingAttributes;
+    looked = &order;
+    bool answered = false;
+    {
+        ShellGate gate("");
+        SettingsWindow& w = Open();
+        EXPECT_TRUE(gate.WaitUntilHeld());
+        HMENU groupH = GetSubMenu(w.LauncherMenuHandle(), 1);
+        SendMessageA(Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(groupH),
+                     MAKELPARAM(1, 0));
+        gate.Open();
+        answered = WaitForIcons(w.Icons());
+    }
+    looked = nullptr;
+    System().getFileAttributesEx = saved;
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(
+        (std::vector<std::string>{paths[4], paths[5], paths[2], paths[3], paths[0], paths[1]}),
+        order);
+}
+
 } // namespace
