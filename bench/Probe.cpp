@@ -2,11 +2,11 @@
 // measures it from outside: the time from launch until its window answers
 // messages, the time from launch until a click at that moment has the
 // launcher menu on screen complete, every item's icon painted (read back
-// from the screen), its private and resident memory after start, its
-// processor time over ten seconds of idling, and how long later openings
-// of the menu take. Runs inside a Wine desktop, so the programs have a
-// notification area; memory and processor time come from the Linux side of
-// the Wine process (/proc through drive Z:).
+// from the screen), its private and resident memory a second later, its
+// processor time over ten seconds of idling and its private memory after
+// them, and how long later openings of the menu take. Runs inside a Wine desktop, so the programs
+// have a notification area; memory and processor time come from the Linux side of the Wine process
+// (/proc through drive Z:).
 //
 // A sample that failed (a window that never answered, a menu that never
 // opened or never showed its icons, a process whose memory could not be
@@ -58,7 +58,8 @@ struct Program {
     bool isFloor = false;
     int entries = 0;
     // A failed sample is kept as -1 and counted apart from the others.
-    std::vector<double> launch, idle, completeMenu, privateKb, residentKb, cpuMs, laterOpen;
+    std::vector<double> launch, idle, completeMenu, privateKb, residentKb, cpuMs, idlePrivateKb,
+        laterOpen;
 };
 
 Program MakeProgram(const char* label, const std::string& folder, const char* arguments,
@@ -294,6 +295,10 @@ void RunOnce(Program* program) {
     Sleep(kIdleMs);
     double after = proc.empty() ? -1 : CpuMs(proc);
     program->cpuMs.push_back(before < 0 || after < 0 ? -1 : after - before);
+    // What stays while the program waits in the tray: threads that had
+    // work at the start may have ended by now.
+    status = proc.empty() ? std::string() : ReadWholeFile(proc + "\\status");
+    program->idlePrivateKb.push_back(StatusKb(status, "RssAnon:"));
     if (window && program->entries > 0) {
         for (int i = 1; i < kMenuOpens; ++i)
             program->laterOpen.push_back(OpenMenu(process.dwProcessId, window));
@@ -451,6 +456,7 @@ int main(int argc, char** argv) {
         Report(out, "private (RssAnon)", "KiB", *program, &Program::privateKb, base);
         Report(out, "resident (VmRSS)", "KiB", *program, &Program::residentKb, base);
         Report(out, "CPU over 10 s idle", "ms", *program, &Program::cpuMs, base);
+        Report(out, "private after 10 s idle", "KiB", *program, &Program::idlePrivateKb, base);
         Report(out, "menu, later opens", "ms", *program, &Program::laterOpen, base);
     }
     std::fprintf(out, "\n");
