@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "resource.h"
 #include "settings/SettingsWindow.h"
+#include "ui/IconResolver.h"
 #include "ui/MessageBox.h"
 #include "ui/SystemCalls.h"
 
@@ -41,13 +42,23 @@ BOOL LauncherApp::InitInstance() {
     HRESULT com = calls.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SetPromptFunction(ShowStorePrompt);
 
+    int workersLeftBefore = IconResolver::WorkersLeftBehind();
     {
         SettingsWindow window(platform);
         window.Create();
         accelTable =
             LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
         RunMessageLoop(window);
+        // The window is gone, and with it everything the program saves at
+        // its end: another copy may start at once, while the window object
+        // still waits for the icon workers.
+        ReleaseSingleInstance();
     }
+    // A worker still held in a look-up (a network path that does not
+    // answer) may hold the shell's locks, which the libraries' ending would
+    // wait for (for ever, under Wine): the process ends without them.
+    if (IconResolver::WorkersLeftBehind() != workersLeftBefore)
+        calls.terminateProcess(GetCurrentProcess(), 0);
     SetPromptFunction(nullptr);
     if (SUCCEEDED(com))
         calls.coUninitialize();
@@ -101,12 +112,16 @@ std::string LauncherApp::ChmPathFor(std::string defaultHelpPath) {
 }
 
 int LauncherApp::ExitInstance() {
-    if (mutexHandle) {
-        ReleaseMutex(mutexHandle);
-        CloseHandle(mutexHandle);
-        mutexHandle = nullptr;
-    }
+    ReleaseSingleInstance();
     return Application::ExitInstance();
+}
+
+void LauncherApp::ReleaseSingleInstance() {
+    if (!mutexHandle)
+        return;
+    ReleaseMutex(mutexHandle);
+    CloseHandle(mutexHandle);
+    mutexHandle = nullptr;
 }
 
 void LauncherApp::WinHelp(DWORD data, UINT command) {

@@ -31,6 +31,7 @@ public:
 
 private:
     bool AnotherCopyRuns();
+    void ReleaseSingleInstance();
     void SetUpPaths();
     void RunMessageLoop(const Window& window);
 

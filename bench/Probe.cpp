@@ -1,11 +1,17 @@
 // Starts each program the benchmark compares, five fresh starts each, and
 // measures it from outside: the time from launch until its window answers
-// messages, how long after launch a click at that moment opens the launcher
-// menu, its private and resident memory after start, its processor time
-// over ten seconds of idling, and how long the menu takes to open the first
-// time and later. Runs inside a Wine desktop, so the
-// programs have a notification area; memory and processor time come from
-// the Linux side of the Wine process (/proc through drive Z:).
+// messages, the time from launch until a click at that moment has the
+// launcher menu on screen complete, every item's icon painted (read back
+// from the screen), its private and resident memory a second later, its
+// processor time over ten seconds of idling and its private memory after
+// them, and how long later openings of the menu take. Runs inside a Wine desktop, so the programs
+// have a notification area; memory and processor time come from the Linux side of the Wine process
+// (/proc through drive Z:).
+//
+// A sample that failed (a window that never answered, a menu that never
+// opened or never showed its icons, a process whose memory could not be
+// read) is kept out of the medians and counted: each line says how many
+// samples it rests on.
 //
 //   bench_probe WORKDIR BRINDLEWAY_EXE FLOOR_EXE GUI_BENCH_EXE RESULT_FILE
 //               [BASELINE_EXE]
@@ -51,7 +57,8 @@ struct Program {
     const char* windowClass = "";
     bool isFloor = false;
     int entries = 0;
-    std::vector<double> launch, idle, launchToMenu, privateKb, residentKb, cpuMs, firstOpen,
+    // A failed sample is kept as -1 and counted apart from the others.
+    std::vector<double> launch, idle, completeMenu, privateKb, residentKb, cpuMs, idlePrivateKb,
         laterOpen;
 };
 
@@ -166,10 +173,64 @@ double CpuMs(const std::string& proc) {
     return 10.0 * static_cast<double>(fields[10] + fields[11]);
 }
 
+// Whether every item of the menu window shows an icon: the items of the
+// launcher menu's top level are rows of one height with the icon at their
+// left, so each row's icon column must hold a pixel other than the menu's
+// colour. Read back from the screen, as the user sees it.
+bool EveryRowHasItsIcon(HWND menu, int rows) {
+    RECT client{};
+    if (rows <= 0 || !GetClientRect(menu, &client) || client.bottom < rows)
+        return false;
+    POINT origin{0, 0};
+    ClientToScreen(menu, &origin);
+    const int width = 20;
+    const int height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool complete = false;
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        COLORREF menuColour = GetSysColor(COLOR_MENU);
+        DWORD background =
+            (GetRValue(menuColour) << 16) | (GetGValue(menuColour) << 8) | GetBValue(menuColour);
+        const auto* pixels = static_cast<const DWORD*>(bits);
+        complete = true;
+        // The middle half of each row only: the menu's margins above the
+        // first item shift the rows by a few pixels from an even split.
+        for (int row = 0; row < rows && complete; ++row) {
+            int top = row * height / rows;
+            int bottom = (row + 1) * height / rows;
+            bool icon = false;
+            for (int y = top + (bottom - top) / 4; y < bottom - (bottom - top) / 4 && !icon; ++y)
+                for (int x = 1; x < width && !icon; ++x)
+                    icon = (pixels[y * width + x] & 0xFFFFFF) != background;
+            complete = icon;
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return complete;
+}
+
 // Opens the launcher menu as a click on the icon does and waits until it
-// is shown and has been painted: the program answers a message sent to the
-// menu window only once the menu's own loop runs. Closes it with Escape.
-double OpenMenu(DWORD pid, HWND window) {
+// is shown and has been painted (the program answers a message sent to the
+// menu window only once the menu's own loop runs) and, when its rows show
+// icons, until every row's icon is on screen. Closes it with Escape. -1
+// when the menu did not open, or its icons did not all come, in 20 s.
+double OpenMenu(DWORD pid, HWND window, int iconRows = 0) {
     double start = Now();
     PostMessageA(window, WM_TRAYNOTIFY, 1, WM_LBUTTONDOWN);
     HWND menu = nullptr;
@@ -179,7 +240,15 @@ double OpenMenu(DWORD pid, HWND window) {
         Sleep(1);
     }
     Answers(menu);
-    double elapsed = Now() - start;
+    bool complete = true;
+    while (iconRows > 0 && !EveryRowHasItsIcon(menu, iconRows)) {
+        if (Now() - start > 20000) {
+            complete = false;
+            break;
+        }
+        Sleep(1);
+    }
+    double elapsed = complete ? Now() - start : -1;
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     while (WindowOf(pid, "#32768", true) && Now() - start < 20000)
         Sleep(5);
@@ -204,28 +273,32 @@ void RunOnce(Program* program) {
             break;
         Sleep(1);
     }
-    if (window && Answers(window))
-        program->launch.push_back(Now() - start);
-    WaitForInputIdle(process.hProcess, 60000);
-    program->idle.push_back(Now() - start);
-    // A click as soon as the window answers: the menu shows once the
-    // program's start is really over, however early the window answered.
-    if (window && program->entries > 0) {
-        double open = OpenMenu(process.dwProcessId, window);
-        program->firstOpen.push_back(open);
-        program->launchToMenu.push_back(Now() - start);
+    bool answered = window && Answers(window);
+    program->launch.push_back(answered ? Now() - start : -1);
+    program->idle.push_back(WaitForInputIdle(process.hProcess, 60000) == 0 ? Now() - start : -1);
+    // A click as soon as the window answers: the menu is complete once the
+    // program's start is really over and every icon of its top level has
+    // come, however early the window answered. The floor's plain menu has
+    // no icons: it is complete once shown.
+    if (program->entries > 0) {
+        int iconRows = program->isFloor ? 0 : bench::kTopEntries + bench::kGroups;
+        double open = answered ? OpenMenu(process.dwProcessId, window, iconRows) : -1;
+        program->completeMenu.push_back(open < 0 ? -1 : Now() - start);
     }
 
     Sleep(1000);
     std::string proc = LinuxProcessOf(program->exe);
-    if (!proc.empty()) {
-        std::string status = ReadWholeFile(proc + "\\status");
-        program->privateKb.push_back(StatusKb(status, "RssAnon:"));
-        program->residentKb.push_back(StatusKb(status, "VmRSS:"));
-        double before = CpuMs(proc);
-        Sleep(kIdleMs);
-        program->cpuMs.push_back(CpuMs(proc) - before);
-    }
+    std::string status = proc.empty() ? std::string() : ReadWholeFile(proc + "\\status");
+    program->privateKb.push_back(StatusKb(status, "RssAnon:"));
+    program->residentKb.push_back(StatusKb(status, "VmRSS:"));
+    double before = proc.empty() ? -1 : CpuMs(proc);
+    Sleep(kIdleMs);
+    double after = proc.empty() ? -1 : CpuMs(proc);
+    program->cpuMs.push_back(before < 0 || after < 0 ? -1 : after - before);
+    // What stays while the program waits in the tray: threads that had
+    // work at the start may have ended by now.
+    status = proc.empty() ? std::string() : ReadWholeFile(proc + "\\status");
+    program->idlePrivateKb.push_back(StatusKb(status, "RssAnon:"));
     if (window && program->entries > 0) {
         for (int i = 1; i < kMenuOpens; ++i)
             program->laterOpen.push_back(OpenMenu(process.dwProcessId, window));
@@ -250,18 +323,46 @@ void Prepare(Program* program, const std::string& source) {
     CopyFileA(source.c_str(), program->exe.c_str(), FALSE);
 }
 
+// The samples that did not fail.
+std::vector<double> Good(const std::vector<double>& samples) {
+    std::vector<double> good;
+    for (double value : samples)
+        if (value >= 0)
+            good.push_back(value);
+    return good;
+}
+
+// One cell: the median of the good samples with their spread and number
+// (and how many failed), then the ratio to the floor's median and the
+// difference from it.
 void Report(FILE* out, const char* what, const char* unit, const Program& program,
             const std::vector<double> Program::*samples, const Program* floor) {
-    const std::vector<double>& values = program.*samples;
-    if (values.empty())
+    const std::vector<double>& all = program.*samples;
+    if (all.empty())
         return;
+    std::vector<double> values = Good(all);
+    size_t failed = all.size() - values.size();
+    char count[32];
+    if (failed)
+        std::snprintf(count, sizeof count, "n=%zu, %zu failed", values.size(), failed);
+    else
+        std::snprintf(count, sizeof count, "n=%zu", values.size());
+    if (values.empty()) {
+        std::fprintf(out, "%-10s %-28s       --- %-3s  (%s)\n", program.label.c_str(), what, unit,
+                     count);
+        return;
+    }
     Summary s = Summarise(values);
-    std::fprintf(out, "%-10s %-26s %9.1f %s  (%.1f-%.1f)", program.label.c_str(), what, s.median,
-                 unit, s.min, s.max);
-    if (floor && !(floor->*samples).empty()) {
-        double base = Summarise(floor->*samples).median;
-        if (base > 0)
-            std::fprintf(out, "  x%.2f of %s", s.median / base, floor->label.c_str());
+    std::fprintf(out, "%-10s %-28s %9.1f %-3s  (%.1f-%.1f, %s)", program.label.c_str(), what,
+                 s.median, unit, s.min, s.max, count);
+    std::vector<double> base = floor ? Good(floor->*samples) : std::vector<double>{};
+    if (!base.empty()) {
+        double median = Summarise(base).median;
+        if (median > 0)
+            std::fprintf(out, "  x%.2f of %s, %+.1f %s", s.median / median, floor->label.c_str(),
+                         s.median - median, unit);
+        else
+            std::fprintf(out, "  %+.1f %s from %s", s.median - median, unit, floor->label.c_str());
     }
     std::fprintf(out, "\n");
 }
@@ -343,17 +444,19 @@ int main(int argc, char** argv) {
     if (argc == 7)
         std::fprintf(out, "baseline:       %s\n", FileSizeText(argv[6]).c_str());
     std::fprintf(out, "\n");
-    std::fprintf(out, "Fresh starts under Wine, %d each; median (min-max), ratio to the floor\n",
+    std::fprintf(out,
+                 "Fresh starts under Wine, %d each; median (min-max, samples), ratio to the floor "
+                 "and difference from it\n",
                  kRuns);
     for (Program* program : programs) {
         const Program* base = program->isFloor ? nullptr : (program->entries ? &floor255 : &floor0);
         Report(out, "launch->answers", "ms", *program, &Program::launch, base);
         Report(out, "launch->input idle", "ms", *program, &Program::idle, base);
-        Report(out, "launch->menu shown", "ms", *program, &Program::launchToMenu, base);
+        Report(out, "launch->menu with its icons", "ms", *program, &Program::completeMenu, base);
         Report(out, "private (RssAnon)", "KiB", *program, &Program::privateKb, base);
         Report(out, "resident (VmRSS)", "KiB", *program, &Program::residentKb, base);
         Report(out, "CPU over 10 s idle", "ms", *program, &Program::cpuMs, base);
-        Report(out, "menu, first open (at once)", "ms", *program, &Program::firstOpen, base);
+        Report(out, "private after 10 s idle", "KiB", *program, &Program::idlePrivateKb, base);
         Report(out, "menu, later opens", "ms", *program, &Program::laterOpen, base);
     }
     std::fprintf(out, "\n");

@@ -7,7 +7,6 @@
 #include "resource.h"
 #include "settings/EntryLookup.h"
 #include "ui/EntryPath.h"
-#include "ui/ShellIcons.h"
 
 namespace {
 
@@ -116,13 +115,14 @@ void SettingsWindow::FillRows(HTREEITEM item) {
     }
 }
 
-// A file shows the icon kept for it, or none until the shell has answered.
+// A file shows the icon kept for it, or none until the shell has answered;
+// the rows are on show, so their icons are asked first.
 int SettingsWindow::ListIcon(const WorkingEntry& entry, int row) {
     if (entry.kind == KIND_FILE)
         return icons.FileIcon(ExpandEntryPath(entry.path, store.Directory()), &listIcons,
-                              listIcons.generation, row);
+                              listIcons.generation, row, true);
     if (entry.kind == KIND_URL)
-        return UrlIconIndex();
+        return IconResolver::kUrlIcon;
     return folderIconIndex;
 }
 

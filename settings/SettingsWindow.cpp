@@ -14,7 +14,6 @@
 #include "ui/HelpPage.h"
 #include "ui/HtmlHelp.h"
 #include "ui/MessageBox.h"
-#include "ui/ShellIcons.h"
 
 namespace {
 
@@ -33,12 +32,6 @@ LPITEMIDLIST SpecialFolder(int csidl) {
     return pidl;
 }
 
-int ShellFolderIconIndex(LPITEMIDLIST pidl) {
-    if (!pidl)
-        return -1;
-    return SmallIconIndex(reinterpret_cast<const char*>(pidl), 0, SHGFI_PIDL);
-}
-
 // The primary monitor's work area: what "the middle of the screen" means for
 // a window that has no owner.
 RECT WorkArea(HWND hwnd) {
@@ -52,7 +45,8 @@ RECT WorkArea(HWND hwnd) {
 
 SettingsWindow::SettingsWindow() : SettingsWindow(nullptr) {}
 
-SettingsWindow::SettingsWindow(Platform* platform) : Dialog(IDD_SETTINGS), store(platform) {
+SettingsWindow::SettingsWindow(Platform* platform)
+    : Dialog(IDD_SETTINGS), store(platform), icons(IDI_BRINDLEWAY) {
     trayImage = LoadTrayIcon(Module(), IDI_BRINDLEWAY);
     launcherMenu.UseIcons(&icons);
 }
@@ -128,31 +122,31 @@ bool SettingsWindow::SystemMenuShowsShellFolders() {
     return options.opt6 || options.opt7 || options.opt8;
 }
 
-// The shell's small system image list is borrowed for the whole run. It
-// and the icons take time and memory at start (some 4 MB under Wine), so
-// they are loaded once, by the first view, menu or command that shows or
+// The icons' list and the workers that fill it take time and memory, so
+// they are made once, by the first view, menu or command that shows or
 // opens what they give: a start with no entries, a hidden window and no
-// shell folders in the system menu needs none of them.
+// shell folders in the system menu needs none of them. The icons every view
+// shows have fixed places in the list, which fill in as they come.
 void SettingsWindow::LoadShellIcons() {
     if (shellIconsLoaded)
         return;
     shellIconsLoaded = true;
-    systemImageList.Attach(SmallSystemImageList());
+    systemImageList.Attach(icons.List());
     groupTree.Tree().SetImageList(systemImageList.Handle(), TVSIL_NORMAL);
     itemList.SetImageList(systemImageList.Handle(), LVSIL_SMALL);
 
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, sizeof program);
-    programIconIndex = SmallIconIndex(program);
-    folderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
-    openFolderIconIndex = SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_OPENICON);
+    programIconIndex = IconResolver::kProgramIcon;
+    folderIconIndex = IconResolver::kFolderIcon;
+    openFolderIconIndex = IconResolver::kOpenFolderIcon;
+    myComputerIconIndex = IconResolver::kMyComputerIcon;
+    myDocumentsIconIndex = IconResolver::kMyDocumentsIcon;
+    myNetworkIconIndex = IconResolver::kMyNetworkIcon;
+    icons.OnFixedIconCame([this] { OnFixedIconCame(); });
 
     myComputerPidl = SpecialFolder(CSIDL_DRIVES);
     myDocumentsPidl = SpecialFolder(CSIDL_PERSONAL);
     myNetworkPidl = SpecialFolder(CSIDL_NETWORK);
-    myComputerIconIndex = ShellFolderIconIndex(myComputerPidl);
-    myDocumentsIconIndex = ShellFolderIconIndex(myDocumentsPidl);
-    myNetworkIconIndex = ShellFolderIconIndex(myNetworkPidl);
+    RegisterShellNotifications();
 }
 
 void SettingsWindow::SetUpViews() {
@@ -447,6 +441,16 @@ bool SettingsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return false;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return false;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        ForgetMenuPaintsAndWidths();
+        return false;
+    case WM_SHELLICONSCHANGED:
+        OnShellNotification(wParam, lParam);
+        return true;
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         *result = 0;
@@ -484,10 +488,10 @@ bool SettingsWindow::OnDrawItem(const DRAWITEMSTRUCT* draw, LRESULT* result) {
     if (draw->CtlType != ODT_MENU)
         return false;
     // The placeholder "(なし)" has no icon: the launcher menu of a program
-    // without entries needs no shell icons.
+    // without entries needs no icons loaded.
     if (draw->itemData)
         LoadShellIcons();
-    DrawMenuItem(draw, systemImageList);
+    DrawMenuItem(draw, icons);
     *result = TRUE;
     return true;
 }
@@ -540,6 +544,7 @@ void SettingsWindow::OnDestroy() {
     RECT rect = WindowRect();
     store.WriteWindowPos(rect.left, rect.top);
     FreeLauncherMenu();
+    UnregisterShellNotifications();
     trayIcon.Remove();
     launcherHotkey.Unregister();
     Application& app = Application::Instance();

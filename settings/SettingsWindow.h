@@ -28,6 +28,10 @@
 #include "ui/ImageList.h"
 #include "ui/Menu.h"
 
+// The shell's notifications of changed icons (file types, icon images)
+// arrive as this message.
+constexpr UINT WM_SHELLICONSCHANGED = WM_APP + 20;
+
 class SettingsWindow : public Dialog {
 public:
     SettingsWindow();
@@ -118,6 +122,15 @@ private:
     void RegisterLauncherHotkey();
     void ReportHotkeyProblem();
 
+    // The icons: what makes them change
+    void RegisterShellNotifications();
+    void UnregisterShellNotifications();
+    void OnShellNotification(WPARAM wParam, LPARAM lParam);
+    void OnShellIconsChanged();
+    void RefreshListIcons();
+    void OnFixedIconCame();
+    void OnInitMenuPopup(HMENU menu);
+
     // Lifecycle
     void BindControls();
     void PlaceWindow();
@@ -207,6 +220,8 @@ private:
     int myNetworkIconIndex = -1;
     ImageListRef systemImageList;
     bool shellIconsLoaded = false;
+    // The registration for the shell's notifications (0: none).
+    ULONG shellNotifications = 0;
     // Before the views and the menu that show its icons, so it outlives them.
     IconResolver icons;
     ListIcons listIcons{this};

@@ -2,6 +2,7 @@
 // resizes itself when it moves to a monitor with another DPI.
 #include "resource.h"
 #include "settings/SettingsWindow.h"
+#include "tray/OwnerDraw.h"
 #include "ui/Dpi.h"
 
 // The window's big and small icons at the sizes the DPI asks for. The new
@@ -20,10 +21,12 @@ void SettingsWindow::SetWindowIcons(UINT dpi) {
 // The window takes the rectangle the system suggests for the new DPI; the
 // dialog's own handling, which runs after this, scales its font and
 // controls. The list's columns keep their share of the list, and the icons
-// are loaded again at the new sizes.
+// are loaded again at the new sizes; the menus' kept paints and text widths
+// were made for the old DPI.
 void SettingsWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
     if (dpi == 0 || dpi == windowDpi)
         return;
+    ForgetMenuPaintsAndWidths();
     UINT previous = windowDpi;
     for (int column = 0; column < 2; ++column) {
         int width = ListView_GetColumnWidth(itemList.Handle(), column);

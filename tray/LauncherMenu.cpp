@@ -2,23 +2,14 @@
 
 #include <shellapi.h>
 
+#include "tray/OwnerDraw.h"
 #include "ui/EntryPath.h"
-#include "ui/ShellIcons.h"
 #include "ui/SystemCalls.h"
 
 namespace {
 
 UINT LaunchCommand(const LaunchEntry& entry) {
     return LaunchCommandBase + static_cast<UINT>(entry.id);
-}
-
-// A menu that is open shows the icons that have come since it was drawn.
-BOOL CALLBACK RepaintOpenMenu(HWND hwnd, LPARAM) {
-    char name[16] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    if (lstrcmpA(name, "#32768") == 0 && IsWindowVisible(hwnd))
-        InvalidateRect(hwnd, nullptr, TRUE);
-    return TRUE;
 }
 
 } // namespace
@@ -40,7 +31,8 @@ void LauncherMenu::ShowIcon(int key, int iconIndex) {
     if (!data || data->iconIndex == iconIndex)
         return;
     data->iconIndex = iconIndex;
-    EnumThreadWindows(GetCurrentThreadId(), RepaintOpenMenu, 0);
+    // A menu that is open shows the icons that have come since it was drawn.
+    RepaintOpenMenus();
 }
 
 // A launcher without entries shows the grayed placeholder an empty group
@@ -49,18 +41,10 @@ void LauncherMenu::ShowIcon(int key, int iconIndex) {
 void LauncherMenu::Rebuild(std::span<const LaunchEntry> table, int folderIconIndex) {
     Free();
     menu.Attach(System().createPopupMenu());
-    urlIconIndex = kUnknownIcon;
     AppendGroupEntries(menu.Handle(), table, 0, kParentTopLevel, folderIconIndex);
     if (menu && menu.Count() == 0)
         AppendMenuA(menu.Handle(), MF_OWNERDRAW | MF_GRAYED, 0, nullptr);
     icons->DropUnused();
-}
-
-// Every URL shows the internet-shortcut icon, whatever its scheme.
-int LauncherMenu::UrlIconIndex() {
-    if (urlIconIndex == kUnknownIcon)
-        urlIconIndex = ::UrlIconIndex();
-    return urlIconIndex;
 }
 
 // The table is in tree order, so a group's entries all follow it; the
@@ -82,11 +66,17 @@ void LauncherMenu::AppendGroupEntries(HMENU target, std::span<const LaunchEntry>
             AppendGroup(target, table, i, data, folderIconIndex);
             continue;
         }
-        // A file the shell cannot resolve shows the icon of its type.
-        data->iconIndex = entry.kind == KIND_FILE
-                              ? icons->FileIcon(ExpandEntryPath(entry.path, programFolder), this,
-                                                generation, pool.ItemDataCount() - 1)
-                              : UrlIconIndex();
+        // A file the shell cannot resolve shows the icon of its type; every
+        // URL the internet-shortcut icon, whatever its scheme.
+        if (entry.kind == KIND_FILE) {
+            int key = pool.ItemDataCount() - 1;
+            filePaths.resize(static_cast<size_t>(key) + 1);
+            filePaths[key] = ExpandEntryPath(entry.path, programFolder);
+            data->iconIndex =
+                icons->FileIcon(filePaths[key], this, generation, key, target == menu.Handle());
+        } else {
+            data->iconIndex = IconResolver::kUrlIcon;
+        }
         AppendMenuA(target, MF_OWNERDRAW, LaunchCommand(entry),
                     reinterpret_cast<const char*>(data));
     }
@@ -118,5 +108,36 @@ void LauncherMenu::AppendGroup(HMENU target, std::span<const LaunchEntry> table,
 void LauncherMenu::Free() {
     ++generation;
     pool.Clear();
+    filePaths.clear();
     menu.Destroy();
+    ForgetMeasuredMenus();
+}
+
+void LauncherMenu::HurryIcons(HMENU submenu) {
+    int count = GetMenuItemCount(submenu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOA item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_DATA;
+        if (!GetMenuItemInfoA(submenu, static_cast<UINT>(i), TRUE, &item) || !item.dwItemData)
+            continue;
+        for (int key = 0; key < static_cast<int>(filePaths.size()); ++key) {
+            MenuItemData* data = pool.ItemDataAt(key);
+            if (reinterpret_cast<ULONG_PTR>(data) == item.dwItemData && !filePaths[key].empty()) {
+                icons->Hurry(filePaths[key]);
+                break;
+            }
+        }
+    }
+}
+
+void LauncherMenu::RefreshIcons() {
+    for (int key = 0; key < static_cast<int>(filePaths.size()); ++key) {
+        MenuItemData* data = pool.ItemDataAt(key);
+        if (!data || filePaths[key].empty())
+            continue;
+        int icon = icons->FileIcon(filePaths[key], this, generation, key);
+        if (icon != -1)
+            data->iconIndex = icon;
+    }
 }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "store/LaunchEntry.h"
 #include "tray/MenuItemPool.h"
@@ -25,10 +26,11 @@ public:
     LauncherMenu& operator=(const LauncherMenu&) = delete;
 
     // Frees the previous menu, then builds a new one from the table, which
-    // is in tree order. Groups show the folder icon given. A file shows the
-    // icon the resolver kept for it, or none until the shell has answered;
-    // the answer then fills in the item, in an open menu too. The URL icon
-    // is asked once per build.
+    // is in tree order. Groups show the folder icon given, URLs the
+    // resolver's internet-shortcut icon. A file shows the icon the resolver
+    // kept for it, or none until the shell has answered; the answer then
+    // fills in the item, in an open menu too. The icons of the top level,
+    // which shows first, are asked first.
     void Rebuild(std::span<const LaunchEntry> table, int folderIconIndex);
     // Appends to the menu the entries of the table whose parent is the id
     // given, searching from the start index on; a group's entries go into a
@@ -38,6 +40,12 @@ public:
     // Destroys the menu with its submenus and frees their records, which
     // a build whose menu could not be made holds as well.
     void Free();
+    // A submenu is about to open: the icons its items still wait for are
+    // asked before the others.
+    void HurryIcons(HMENU submenu);
+    // Asks the shell again for every file's icon, after the resolver forgot
+    // them; the items keep showing their icons until the new ones come.
+    void RefreshIcons();
     // The folder that relative paths of file entries are resolved against,
     // for their icons.
     void SetProgramFolder(std::string folder) { programFolder = std::move(folder); }
@@ -55,17 +63,15 @@ private:
     void ShowIcon(int key, int iconIndex) override;
     void AppendGroup(HMENU menu, std::span<const LaunchEntry> table, int index, MenuItemData* data,
                      int folderIconIndex);
-    int UrlIconIndex();
 
     IconResolver ownIcons;
     IconResolver* icons = &ownIcons;
     // Counts the builds: an icon's answer reaches only the build that
     // asked. The key of an item is its record's place in the pool.
     int generation = 0;
-    // The internet-shortcut icon every URL shows; kUnknownIcon until asked
-    // in the current build.
-    static constexpr int kUnknownIcon = -2;
-    int urlIconIndex = kUnknownIcon;
+    // The path whose icon each record shows, by its place; empty for groups
+    // and URLs.
+    std::vector<std::string> filePaths;
     // The menu goes before the records its items point to.
     MenuItemPool pool;
     PopupMenu menu;

@@ -1,16 +1,18 @@
-// The owner-drawn menu items of both tray menus: an icon from the shell's
-// system image list followed by the text, in the menu's colours. The item
-// data is the item's MenuItemData, or null for the placeholder of an empty
-// group, which shows "(なし)".
+// The owner-drawn menu items of both tray menus: an icon followed by the
+// text, in the menu's colours. The item data is the item's MenuItemData, or
+// null for the placeholder of an empty group, which shows "(なし)".
 //
 // Sizes are given at 96 DPI (a 16-pixel icon 2 pixels in, the text 20 pixels
 // in, 20 pixels added to the text's width) and scaled to the DPI of the
-// monitor the menu opens on.
+// monitor the menu opens on; the text is measured and drawn in the menu font
+// made for that DPI, and the icon drawn from images of its size.
 #pragma once
 
 #include <windows.h>
 
-#include "ui/ImageList.h"
+#include <cstddef>
+
+#include "ui/IconImages.h"
 
 struct MenuItemMetrics {
     int iconSize;       // the icon's width and height
@@ -38,12 +40,30 @@ private:
 // tracked, otherwise that of the window given.
 UINT MenuDpi(HWND window);
 
-// Sets the item's width: its text in the menu font, measured on the
-// window's device context, plus room for the icon. The height stays the
-// system's standard item height unless the icon needs more.
+// Sets the item's size: its width the text in the menu font, measured on
+// the window's device context, plus room for the icon; its height at least
+// the text's and the icon's.
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure);
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure, UINT dpi);
 
-// Draws the item with its icon from the image list.
-void DrawMenuItem(const DRAWITEMSTRUCT* draw, const ImageListRef& images);
-void DrawMenuItem(const DRAWITEMSTRUCT* draw, const ImageListRef& images, UINT dpi);
+// Draws the item with its icon from the images.
+void DrawMenuItem(const DRAWITEMSTRUCT* draw, IconImages& images);
+void DrawMenuItem(const DRAWITEMSTRUCT* draw, IconImages& images, UINT dpi);
+
+// For a menu about to open (WM_INITMENUPOPUP) at the DPI given. Windows
+// measures a menu's owner-drawn items at its first showing and keeps the
+// sizes; when the menu was measured at another DPI or in another menu font,
+// its items are set anew, which makes Windows measure them again. (Wine
+// measures at every opening.)
+void PrepareMenuForDpi(HMENU menu, UINT dpi);
+// The menus are rebuilt: what was remembered of the old ones goes.
+void ForgetMeasuredMenus();
+
+// Forgets what the drawing kept from earlier items: the icons' paints and
+// the texts' widths. Colours, fonts, the DPI or the icons may have changed.
+void ForgetMenuPaintsAndWidths();
+// How many icon paints are kept (for tests).
+size_t KeptIconPaints();
+
+// The thread's tray menus that are open draw themselves again.
+void RepaintOpenMenus();

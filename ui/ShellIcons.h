@@ -1,57 +1,54 @@
-// The shell's small icons: its system image list and the index of a path's
-// or a shell item's icon in it.
+// The shell's icons of paths and shell folders, made into icons of the
+// program's own at the sizes it draws. These calls wait for the file system
+// (and a network path may not answer at all): the icon resolver makes them
+// on its workers' threads, never on the window's.
+//
+// The shell says where an icon comes from (a file and the icon's place in
+// it) and the icon is taken from there at the size wanted, so that the
+// program never adds to the shell's system image list, which its window
+// would draw from while a worker adds to it, and which costs some
+// megabytes under Wine (five lists, the largest of 256-pixel icons).
 #pragma once
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <string>
-#include <unordered_map>
 
-// The shell's small-icon system image list. It is the shell's, borrowed for
-// the whole run: never destroy it.
-HIMAGELIST SmallSystemImageList();
+#include "ui/Icon.h"
 
-// The index in that list of the small icon the shell gives for the path
-// with these file attributes and extra SHGFI_ flags (SHGFI_PIDL: the path is
-// an item identifier list), or -1 when the shell gives none.
-int SmallIconIndex(const char* path, DWORD attributes = 0, UINT flags = 0);
+// Where an icon comes from. A location names an icon file, program or
+// library and the icon's index in it (negative: its resource id); a path
+// the shell names no file for (an icon handler draws it) is asked of the
+// shell itself, with the attributes and flags it was looked up with; a
+// shell folder is asked by its CSIDL.
+struct IconSource {
+    enum class Kind { None, Location, ShellIcon, ShellFolder };
+    Kind kind = Kind::None;
+    std::string file;
+    int index = 0;
+    DWORD attributes = 0;
+    UINT flags = 0;
+    int csidl = 0;
 
-// The small icon of a file path: the file's own icon; for a path the shell
-// cannot resolve (a missing file, an unreachable drive) the icon of its
-// type, found by the name alone; -1 only when even that fails.
-int FileIconIndex(const char* path);
-
-// The internet-shortcut icon, shown for every URL whatever its scheme; -1
-// when the shell has none.
-int UrlIconIndex();
-
-// The small icons of paths in the file system, as the shell last gave them,
-// with the state of the file at that moment (attributes, size and time of
-// last change), so that a changed file is asked again. Kept on the window's
-// thread only; the icon resolver fills it from the shell's answers.
-class SmallIconCache {
-public:
-    struct Entry {
-        WIN32_FILE_ATTRIBUTE_DATA file;
-        int index;
-        bool used;
-    };
-
-    // The entry of the path, marked as used; null when none is kept.
-    const Entry* Use(const std::string& path);
-    void Store(const std::string& path, const WIN32_FILE_ATTRIBUTE_DATA& file, int index);
-    void Forget(const std::string& path) { entries_.erase(path); }
-    // Forgets the paths not used since the last call, so the cache holds
-    // only what the latest build showed.
-    void DropUnused();
-
-    size_t Size() const { return entries_.size(); }
-
-private:
-    std::unordered_map<std::string, Entry> entries_;
+    // Two sources with the same key give the same icon.
+    std::string Key() const;
 };
 
-// Whether the two states are of the same file, unchanged.
-bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b);
+// The source of the icon the shell shows for a path: for the file itself
+// (attributes 0), or, with SHGFI_USEFILEATTRIBUTES in the flags, for a file
+// of its name's type with those attributes, without looking for the file.
+// Kind None when the shell has no icon for it.
+IconSource PathIconSource(const char* path, DWORD attributes = 0, UINT flags = 0);
+
+// The source of a shell folder's icon (CSIDL_DRIVES, CSIDL_PERSONAL ...).
+IconSource ShellFolderIconSource(int csidl);
+
+// The icon from the source at a size in pixels; empty when it cannot be
+// had. A location's file is read for the image made for that size (or the
+// nearest one, scaled).
+Icon IconFromSource(const IconSource& source, int size);
+
+// The shell's icon of a document that has none of its own (the first icon
+// of shell32.dll): what the shell shows when a location names a file
+// without that icon.
+IconSource DocumentIconSource();

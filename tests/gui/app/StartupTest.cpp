@@ -1,13 +1,16 @@
 // The program's start and end as its entry point runs them: one copy at a
-// time, and COM on the thread for the whole run.
+// time, COM on the thread for the whole run, and an end that a stuck icon
+// look-up does not hold up.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "support/GuiTest.h"
+#include "support/IconWaiting.h"
 #include "support/LauncherTestSupport.h"
 #include "support/ProgramRun.h"
+#include "ui/IconResolver.h"
 
 namespace {
 
@@ -184,3 +187,119 @@ TEST(StartupTest, ComIsApartmentThreadedForTheWholeRun) {
 }
 
 } // namespace
+
+namespace {
+
+// How the program ended its own process: when, and what it had done by
+// then.
+struct EndRecord {
+    int calls = 0;
+    UINT code = 99;
+    bool mutexGone = false;
+    bool positionSaved = false;
+    std::string settingsFile;
+};
+EndRecord* endRecord = nullptr;
+
+bool MutexExists() {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "Brindleway");
+    if (mutex)
+        CloseHandle(mutex);
+    return mutex != nullptr;
+}
+
+// The test's process goes on: only the request is recorded.
+BOOL WINAPI RecordTerminate(HANDLE process, UINT code) {
+    if (process == GetCurrentProcess()) {
+        ++endRecord->calls;
+        endRecord->code = code;
+        endRecord->mutexGone = !MutexExists();
+        endRecord->positionSaved = ReadIniInt(endRecord->settingsFile, "Info", "X") != -12345;
+    }
+    return TRUE;
+}
+
+// Watches the end from another thread: whether the single-instance mutex
+// was gone while the window object still waited for the icon workers (no
+// worker had been left behind yet).
+struct EndWatch {
+    HWND window = nullptr;
+    int leftBefore = 0;
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool mutexGoneWhileWaiting = false;
+};
+
+DWORD WINAPI WatchTheEnd(void* param) {
+    auto* watch = static_cast<EndWatch*>(param);
+    while (WaitForSingleObject(watch->stop, 2) == WAIT_TIMEOUT) {
+        if (!watch->window || IsWindow(watch->window))
+            continue;
+        if (!MutexExists()) {
+            watch->mutexGoneWhileWaiting = IconResolver::WorkersLeftBehind() == watch->leftBefore;
+            return 0;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+// The user exits while an entry's icon is still being looked up on a
+// network share that does not answer. The program saves what it saves at
+// its end, gives up its single-instance mutex as its window goes (a new
+// start is not refused meanwhile), and then ends its process without
+// waiting for the look-up, which may hold the shell's locks that the
+// libraries' ending would wait for.
+TEST(StartupTest, AnExitWhileALookupIsStuckEndsTheProcessOnceSaved) {
+    TempFolder folder;
+    const std::string share = "\\\\silent-server\\tools\\tool.exe";
+    WriteDataFile(folder.Path(), {{"tool", KIND_FILE, kParentTopLevel, share.c_str()}});
+    WriteSettingsFile(folder.Path(), Options{});
+    ShellGate gate(share, ShellGate::At::File);
+    EndRecord record;
+    record.settingsFile = folder.File("Brindleway.ini");
+    endRecord = &record;
+    auto saved = System().terminateProcess;
+    System().terminateProcess = RecordTerminate;
+    EndWatch watch;
+    watch.leftBefore = IconResolver::WorkersLeftBehind();
+    HANDLE watcher = CreateThread(nullptr, 0, WatchTheEnd, &watch, 0, nullptr);
+    ProgramRun run(folder.Path());
+    run.Then([&](HWND window) {
+        watch.window = window;
+        return gate.Held();
+    });
+    run.Run();
+    System().terminateProcess = saved;
+    endRecord = nullptr;
+    SetEvent(watch.stop);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    CloseHandle(watch.stop);
+    gate.Open();
+
+    EXPECT_EQ(1u, run.StepsDone());
+    EXPECT_EQ(1, record.calls);
+    EXPECT_EQ(0u, record.code);
+    EXPECT_TRUE(record.positionSaved);
+    EXPECT_TRUE(record.mutexGone);
+    EXPECT_TRUE(watch.mutexGoneWhileWaiting);
+}
+
+// An end with no look-up under way ends the process the usual way.
+TEST(StartupTest, AnExitWithNoLookupUnderWayEndsTheUsualWay) {
+    TempFolder folder;
+    WriteSettingsFile(folder.Path(), Options{});
+    EndRecord record;
+    record.settingsFile = folder.File("Brindleway.ini");
+    endRecord = &record;
+    auto saved = System().terminateProcess;
+    System().terminateProcess = RecordTerminate;
+    ProgramRun run(folder.Path());
+    run.Run();
+    System().terminateProcess = saved;
+    endRecord = nullptr;
+    EXPECT_NE(nullptr, run.Window());
+    EXPECT_EQ(0, record.calls);
+    EXPECT_FALSE(MutexExists());
+}

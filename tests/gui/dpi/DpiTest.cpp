@@ -17,13 +17,17 @@
 #include <vector>
 
 #include "resource.h"
+#include "support/IconWaiting.h"
 #include "support/PixelCanvas.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/OwnerDraw.h"
 #include "tray/TrayIcon.h"
 #include "ui/Dpi.h"
 #include "ui/Gdi.h"
+#include "ui/IconResolver.h"
+#include "ui/ImageList.h"
 #include "ui/ShellIcons.h"
+#include "ui/SystemCalls.h"
 
 namespace {
 
@@ -40,12 +44,20 @@ Font MenuFont() {
     return Font(CreateFontIndirectA(&metrics.lfMenuFont));
 }
 
-int TextWidth(HWND window, HFONT font, const char* text) {
+RECT TextExtent(HWND window, HFONT font, const char* text) {
     WindowDC dc(window);
     SelectedObject selected(dc.Get(), font);
     RECT rect{};
     DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
-    return rect.right;
+    return rect;
+}
+
+int TextWidth(HWND window, HFONT font, const char* text) {
+    return TextExtent(window, font, text).right;
+}
+
+int TextHeight(HWND window, HFONT font, const char* text) {
+    return TextExtent(window, font, text).bottom;
 }
 
 SIZE IconSize(HICON icon) {
@@ -68,8 +80,9 @@ TEST(DpiPrefix, TheProgramRunsAtThePrefixDpi) {
     EXPECT_EQ(ExpectedDpi(), DpiAtPoint(origin));
     int smallIcon = 0;
     int unused = 0;
-    ImageList_GetIconSize(SmallSystemImageList(), &smallIcon, &unused);
-    EXPECT_EQ(ScaleForDpi(16, ExpectedDpi()), smallIcon) << "the shell's small icons";
+    IconResolver icons;
+    ImageList_GetIconSize(icons.List(), &smallIcon, &unused);
+    EXPECT_EQ(ScaleForDpi(16, ExpectedDpi()), smallIcon) << "the views' icons";
 }
 
 struct MetricsRow {
@@ -128,7 +141,7 @@ TEST_F(DpiWindowTest, IconsAreDrawnAtTheDpiSize) {
     WriteOptions();
     SettingsWindow& w = Open();
     MenuItemData group{"", w.FolderIconIndex()};
-    ASSERT_NE(-1, group.iconIndex);
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     const MenuItemMetrics metrics{ScaleForDpi(16, Dpi()), ScaleForDpi(2, Dpi()), 0, 0};
     const int height = metrics.iconSize + 8;
     Canvas canvas(200, height);
@@ -151,29 +164,74 @@ TEST_F(DpiWindowTest, IconsAreDrawnAtTheDpiSize) {
     EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
 }
 
-// The same item on a monitor of twice the DPI: the shell's icon is drawn
-// at twice its size, the text further in.
+// The icon of a location ("file,index", as the resolver keeps it) taken at
+// a size, drawn on the menu's colour at another size as a menu draws icons:
+// from an image list of the size taken, scaled when the sizes differ.
+std::vector<DWORD> LocationIconPixels(const std::string& key, int iconSize, int drawnSize) {
+    size_t comma = key.rfind(',');
+    IconSource source;
+    source.kind = IconSource::Kind::Location;
+    source.file = key.substr(0, comma);
+    source.index = std::atoi(key.c_str() + comma + 1);
+    Icon icon = IconFromSource(source, iconSize);
+    ImageList list(ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 1, 1));
+    ImageList_ReplaceIcon(list.Handle(), -1, icon.Get());
+    Canvas canvas(drawnSize, drawnSize);
+    RECT all{0, 0, drawnSize, drawnSize};
+    FillRect(canvas.Dc(), &all, GetSysColorBrush(COLOR_MENU));
+    if (iconSize == drawnSize) {
+        ImageList_Draw(list.Handle(), 0, canvas.Dc(), 0, 0, ILD_TRANSPARENT);
+    } else {
+        Icon copy(ImageList_GetIcon(list.Handle(), 0, ILD_TRANSPARENT));
+        DrawIconEx(canvas.Dc(), 0, 0, copy.Get(), drawnSize, drawnSize, 0, nullptr, DI_NORMAL);
+    }
+    return canvas.Bits();
+}
+
+// The same item on a monitor of twice the DPI: the icon is drawn at twice
+// its size, the text further in; once the icon made for that size has come
+// from its file, that is what is drawn, not the small one stretched.
 TEST_F(DpiWindowTest, AMenuOnAMonitorOfAnotherDpiDrawsAtThatDpi) {
     WriteOptions();
     SettingsWindow& w = Open();
     MenuItemData group{"", w.FolderIconIndex()};
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     const UINT dpi = Dpi() * 2;
     const MenuItemMetrics metrics{ScaleForDpi(16, dpi), ScaleForDpi(2, dpi), 0, 0};
     const int height = metrics.iconSize + 8;
-    Canvas canvas(300, height);
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_MENU;
-    draw.itemAction = ODA_DRAWENTIRE;
-    draw.hDC = canvas.Dc();
-    draw.rcItem = {0, 0, 300, height};
-    draw.itemData = reinterpret_cast<ULONG_PTR>(&group);
-    {
+    auto draw = [&] {
+        Canvas canvas(300, height);
+        DRAWITEMSTRUCT item{};
+        item.CtlType = ODT_MENU;
+        item.itemAction = ODA_DRAWENTIRE;
+        item.hDC = canvas.Dc();
+        item.rcItem = {0, 0, 300, height};
+        item.itemData = reinterpret_cast<ULONG_PTR>(&group);
         TrackedMenuDpi tracked(dpi);
-        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
-    }
-    RECT icon = canvas.Extent({0, 0, 300, height}, GetSysColor(COLOR_MENU));
-    EXPECT_LE(icon.right, metrics.iconLeft + metrics.iconSize);
-    EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+        RECT icon = canvas.Extent({0, 0, 300, height}, GetSysColor(COLOR_MENU));
+        EXPECT_LE(icon.right, metrics.iconLeft + metrics.iconSize);
+        EXPECT_GT(icon.right - icon.left, metrics.iconSize * 3 / 4);
+        std::vector<DWORD> square;
+        for (int y = 4; y < 4 + metrics.iconSize; ++y)
+            for (int x = metrics.iconLeft; x < metrics.iconLeft + metrics.iconSize; ++x)
+                square.push_back(canvas.Bits()[static_cast<size_t>(y) * 300 + x] & 0xFFFFFF);
+        return square;
+    };
+    draw();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    std::vector<DWORD> drawn = draw();
+
+    const std::string source = w.Icons().SourceOf(w.FolderIconIndex());
+    ASSERT_NE(std::string::npos, source.rfind(','));
+    std::vector<DWORD> madeForSize = LocationIconPixels(source, metrics.iconSize, metrics.iconSize);
+    std::vector<DWORD> stretched =
+        LocationIconPixels(source, ScaleForDpi(16, Dpi()), metrics.iconSize);
+    for (DWORD* pixels : {madeForSize.data(), stretched.data()})
+        for (size_t i = 0; i < madeForSize.size(); ++i)
+            pixels[i] &= 0xFFFFFF;
+    ASSERT_NE(madeForSize, stretched) << "the sizes' images differ";
+    EXPECT_EQ(madeForSize, drawn);
 }
 
 // Reads the first item's rectangle of a menu once it is shown and idle, then
@@ -233,6 +291,127 @@ TEST_F(DpiWindowTest, TheTrackedLauncherMenuHasScaledItems) {
     EXPECT_EQ(width, static_cast<int>(reader.measuredWidth));
     EXPECT_GE(item.right - item.left, width);
     EXPECT_GE(item.bottom - item.top, ScaleForDpi(16, Dpi()));
+}
+
+// The menu font as a menu on a monitor of that DPI uses it.
+Font MenuFontAtDpi(UINT dpi) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    metrics.lfMenuFont.lfHeight =
+        MulDiv(metrics.lfMenuFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return Font(CreateFontIndirectA(&metrics.lfMenuFont));
+}
+
+std::vector<std::pair<HMENU, UINT>>* itemsSet = nullptr;
+
+BOOL WINAPI RecordSetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info) {
+    if (itemsSet)
+        itemsSet->emplace_back(menu, item);
+    return SetMenuItemInfoA(menu, item, byPosition, info);
+}
+
+// One menu, built once, opened on this monitor, again, then on a monitor of
+// twice the DPI and back. Windows measures a menu's owner-drawn items at
+// its first showing and keeps the sizes, so an opening at another DPI must
+// set the items anew to have them measured again; Wine measures at every
+// opening, so under Wine what shows the fault is whether the program sets
+// the items anew (recorded here) exactly when the DPI changed. The items
+// are measured at each opening's DPI, as the user sees them under Wine.
+TEST_F(DpiWindowTest, OneBuiltMenuOpenedAtTwoDpisIsMeasuredAgainAtTheOther) {
+    WriteDataFile(folder.Path(), {{"道具", KIND_GROUP, kParentTopLevel},
+                                  {"メモ", KIND_URL, kParentTopLevel, "https://example.org/"}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    HMENU menu = w.LauncherMenuHandle();
+    std::vector<std::pair<HMENU, UINT>> set;
+    itemsSet = &set;
+    auto saved = System().setMenuItemInfo;
+    System().setMenuItemInfo = RecordSetMenuItemInfo;
+    auto open = [&](UINT dpi) {
+        set.clear();
+        ItemRectReader reader(Handle(), menu);
+        TrackedMenuDpi tracked(dpi);
+        TrackPopupMenu(menu, 0, 100, 100, 0, Handle(), nullptr);
+        EXPECT_TRUE(reader.read);
+        return reader.measuredWidth;
+    };
+    auto expected = [&](UINT dpi) {
+        Font font = MenuFontAtDpi(dpi);
+        return static_cast<UINT>(TextWidth(Handle(), font.Get(), "メモ") + ScaleForDpi(20, dpi));
+    };
+    const std::vector<std::pair<HMENU, UINT>> bothItems{{menu, 0}, {menu, 1}};
+    UINT here = open(Dpi());
+    std::vector<std::pair<HMENU, UINT>> first = set;
+    UINT again = open(Dpi());
+    std::vector<std::pair<HMENU, UINT>> second = set;
+    UINT there = open(Dpi() * 2);
+    std::vector<std::pair<HMENU, UINT>> onTheOther = set;
+    UINT back = open(Dpi());
+    std::vector<std::pair<HMENU, UINT>> onReturn = set;
+    System().setMenuItemInfo = saved;
+    itemsSet = nullptr;
+
+    EXPECT_TRUE(first.empty()) << "a first opening is measured anyway";
+    EXPECT_TRUE(second.empty()) << "the same DPI keeps the sizes";
+    EXPECT_EQ(bothItems, onTheOther);
+    EXPECT_EQ(bothItems, onReturn);
+    EXPECT_EQ(expected(Dpi()), here);
+    EXPECT_EQ(expected(Dpi()), again);
+    EXPECT_EQ(expected(Dpi() * 2), there);
+    EXPECT_EQ(expected(Dpi()), back);
+}
+
+// On a monitor of twice the DPI the menu's device context comes with the
+// system's menu font, made for the system's DPI; the item's text is drawn
+// in the font it was measured in, that of the monitor's DPI, and the item
+// is as high as a line of it.
+TEST_F(DpiWindowTest, AMenuOnAMonitorOfAnotherDpiDrawsItsTextInItsFont) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData entry{"メモ帳", -1};
+    const UINT dpi = Dpi() * 2;
+    Font systemFont = MenuFont();
+    Font dpiFont = MenuFontAtDpi(dpi);
+    const int indent = ScaleForDpi(20, dpi);
+    const int height = 3 * ScaleForDpi(16, dpi);
+    auto text = [&](HFONT font) {
+        Canvas canvas(300, height);
+        RECT all{0, 0, 300, height};
+        FillRect(canvas.Dc(), &all, GetSysColorBrush(COLOR_MENU));
+        SetBkColor(canvas.Dc(), GetSysColor(COLOR_MENU));
+        SetTextColor(canvas.Dc(), GetSysColor(COLOR_MENUTEXT));
+        SelectedObject selected(canvas.Dc(), font);
+        RECT rect{indent, 0, 300, height};
+        DrawTextA(canvas.Dc(), entry.text.c_str(), -1, &rect,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        return canvas.Bits();
+    };
+    std::vector<DWORD> inDpiFont = text(dpiFont.Get());
+    ASSERT_NE(inDpiFont, text(systemFont.Get()));
+
+    Canvas canvas(300, height);
+    SelectedObject menuDc(canvas.Dc(), systemFont.Get());
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = {0, 0, 300, height};
+    draw.itemData = reinterpret_cast<ULONG_PTR>(&entry);
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    // The system's height for its own font, which is too low for the text
+    // at twice the DPI.
+    measure.itemHeight = static_cast<UINT>(TextHeight(Handle(), systemFont.Get(), "メモ帳"));
+    measure.itemData = reinterpret_cast<ULONG_PTR>(&entry);
+    {
+        TrackedMenuDpi tracked(dpi);
+        SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    }
+    EXPECT_EQ(inDpiFont, canvas.Bits());
+    EXPECT_GE(static_cast<int>(measure.itemHeight), TextHeight(Handle(), dpiFont.Get(), "メモ帳"));
+    (void)w;
 }
 
 // The menu keeps its items' widths from one opening to the next; when the

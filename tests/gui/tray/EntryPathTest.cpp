@@ -256,16 +256,17 @@ TEST_F(PortablePathTest, MenuItemsShowTheIconsOfWhereTheirPathsLead) {
     ASSERT_TRUE(WaitForIcons(window->Icons()));
     HMENU menu = window->LauncherMenuHandle();
     ASSERT_EQ(8, GetMenuItemCount(menu));
-    int toolIcon = SmallIconIndex(folder.File("tools\\tool.exe").c_str());
-    int folderIcon = SmallIconIndex(folder.File("tools").c_str());
-    ASSERT_NE(-1, toolIcon);
-    ASSERT_NE(-1, folderIcon);
-    EXPECT_EQ(toolIcon, ItemData(menu, 0)->iconIndex);
-    EXPECT_EQ(toolIcon, ItemData(menu, 1)->iconIndex);
-    EXPECT_EQ(folderIcon, ItemData(menu, 2)->iconIndex);
+    IconResolver& icons = window->Icons();
+    std::string toolIcon = ShellIconKey(folder.File("tools\\tool.exe"));
+    std::string folderIcon = ShellIconKey(folder.File("tools"));
+    ASSERT_FALSE(toolIcon.empty());
+    ASSERT_NE(toolIcon, folderIcon);
+    EXPECT_EQ(toolIcon, icons.SourceOf(ItemData(menu, 0)->iconIndex));
+    EXPECT_EQ(toolIcon, icons.SourceOf(ItemData(menu, 1)->iconIndex));
+    EXPECT_EQ(folderIcon, icons.SourceOf(ItemData(menu, 2)->iconIndex));
     // A quoted program with arguments shows the program's icon.
-    EXPECT_EQ(toolIcon, ItemData(menu, 4)->iconIndex);
-    EXPECT_EQ(toolIcon, ItemData(menu, 7)->iconIndex);
+    EXPECT_EQ(toolIcon, icons.SourceOf(ItemData(menu, 4)->iconIndex));
+    EXPECT_EQ(toolIcon, icons.SourceOf(ItemData(menu, 7)->iconIndex));
 }
 
 // Building the launcher menu and filling the list (at start, at every

@@ -13,6 +13,7 @@
 #include "TraySupport.h"
 #include "resource.h"
 #include "support/GuiTest.h"
+#include "support/IconFiles.h"
 #include "support/IconWaiting.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/LauncherMenu.h"
@@ -104,13 +105,13 @@ TEST_F(IconLookupTest, ASecondBuildAsksNothingForUnchangedFilesAndShowsTheSameIc
         EXPECT_EQ(1, TimesAsked(path)) << path;
     EXPECT_EQ(1, TimesAsked(".url")) << "both URLs show one icon, asked once";
     std::vector<int> first = TopLevelIcons(menu.Handle());
-    EXPECT_EQ(SmallIconIndex(text.c_str()), first[0]);
-    EXPECT_EQ(SmallIconIndex(subfolder.c_str()), first[3]);
+    EXPECT_EQ(ShellIconKey(text), menu.Icons().SourceOf(first[0]));
+    EXPECT_EQ(ShellIconKey(subfolder), menu.Icons().SourceOf(first[3]));
 
     Build(table);
     for (const std::string& path : {text, document, program, subfolder})
         EXPECT_EQ(0, TimesAsked(path)) << path;
-    EXPECT_EQ(1, TimesAsked(".url"));
+    EXPECT_EQ(0, TimesAsked(".url")) << "the URL icon is kept for every build";
     EXPECT_EQ(first, TopLevelIcons(menu.Handle()));
 }
 
@@ -121,7 +122,7 @@ TEST_F(IconLookupTest, AChangedPathIsAskedAndTheOldOneForgotten) {
     EXPECT_EQ(1, TimesAsked(other));
     EXPECT_EQ(0, TimesAsked(text));
     EXPECT_EQ(0, TimesAsked(document));
-    EXPECT_EQ(SmallIconIndex(other.c_str()), TopLevelIcons(menu.Handle())[0]);
+    EXPECT_EQ(ShellIconKey(other), menu.Icons().SourceOf(TopLevelIcons(menu.Handle())[0]));
     EXPECT_EQ(4u, menu.Icons().KeptIcons()) << "only the paths of the latest build are kept";
 }
 
@@ -134,19 +135,21 @@ TEST_F(IconLookupTest, AFileWrittenSinceIsAskedAgain) {
     EXPECT_EQ(0, TimesAsked(document));
 }
 
-// A file that cannot be found shows the icon of its type, found by its name
-// alone (the shell is asked for the file, then for the type), and is asked
-// again at every build: the file may have come since.
+// A file that cannot be found on a local disk shows the icon of its type,
+// found by its name alone, and is asked again at every build: the file may
+// have come since.
 TEST_F(IconLookupTest, AMissingFileShowsItsTypeIconAndIsAskedAtEveryBuild) {
     std::string missing = folder.File("gone.exe");
     std::vector<LaunchEntry> table = Table(missing);
     Build(table);
-    EXPECT_EQ(2, TimesAsked(missing));
-    int typeIcon = SmallIconIndex(missing.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+    int asks = TimesAsked(missing);
+    EXPECT_LT(0, asks);
+    int typeIcon = TopLevelIcons(menu.Handle())[0];
     ASSERT_NE(-1, typeIcon);
-    EXPECT_EQ(typeIcon, TopLevelIcons(menu.Handle())[0]);
+    EXPECT_EQ(ShellIconKey(missing, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES),
+              menu.Icons().SourceOf(typeIcon));
     Build(table);
-    EXPECT_EQ(2, TimesAsked(missing));
+    EXPECT_LT(0, TimesAsked(missing)) << "asked again";
 
     // Once the file is there, the shell answers for the file itself.
     WriteTestFile("gone.exe", "MZ");
@@ -188,6 +191,7 @@ TEST_F(ShellIconsAtStartTest, AStartWithNothingToShowAsksTheShellNothing) {
 
     Command(ID_TRAY_SETTINGS);
     ASSERT_TRUE(w.IsVisible());
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     EXPECT_FALSE(asked.empty());
     TreeView tree = w.GroupTree();
     TVITEMA root{};
@@ -206,7 +210,7 @@ TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
     Options withFolders{};
     withFolders.opt7 = 1;
     WriteOptions(withFolders);
-    Open();
+    ASSERT_TRUE(WaitForIcons(Open().Icons()));
     // The three shell folders come together.
     EXPECT_EQ(3, std::count(asked.begin(), asked.end(), "(item list)"));
     window.reset();
@@ -215,6 +219,7 @@ TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
     WriteDataFile(folder.Path(), {{"group", KIND_GROUP, kParentTopLevel}});
     WriteOptions();
     SettingsWindow& w = Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     EXPECT_FALSE(asked.empty());
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
@@ -223,6 +228,89 @@ TEST_F(ShellIconsAtStartTest, AStartWithSomethingToShowLoadsTheIcons) {
     int folderIcon = reinterpret_cast<const MenuItemData*>(info.dwItemData)->iconIndex;
     EXPECT_NE(-1, folderIcon);
     EXPECT_EQ(ShellFolderIcon(), folderIcon);
+}
+
+// A file type's icon changes (another program took the type over, or its
+// icon file was replaced): the file itself is unchanged, so only the
+// shell's notification can tell. The program then asks for every icon
+// again, and the launcher menu shows the new one.
+TEST_F(ShellIconsAtStartTest, ANewIconForAFileTypeIsShownWhenTheShellTellsOfIt) {
+    TempFolder files;
+    std::string before = files.File("before.ico");
+    std::string after = files.File("after.ico");
+    ASSERT_TRUE(WriteIconFile(before, RGB(200, 0, 0)));
+    ASSERT_TRUE(WriteIconFile(after, RGB(0, 0, 200)));
+    RegisteredIconType type(".bwtype", before + ",0");
+    std::string document = files.File("notes.bwtype");
+    HANDLE file = CreateFileA(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(file);
+    WriteDataFile(folder.Path(), {{"notes", KIND_FILE, kParentTopLevel, document.c_str()}});
+    WriteOptions();
+    SettingsWindow& w = Open();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    auto shownSource = [&] { return w.Icons().SourceOf(TopLevelIcons(w.LauncherMenuHandle())[0]); };
+    ASSERT_EQ(ShellIconKey(document), shownSource());
+    ASSERT_NE(std::string::npos, shownSource().find("before.ico"));
+
+    type.SetDefaultIcon(after + ",0");
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    PumpMessages();
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    EXPECT_NE(std::string::npos, shownSource().find("after.ico")) << shownSource();
+}
+
+std::vector<std::string>* looked = nullptr;
+
+BOOL WINAPI RecordingAttributes(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID data) {
+    if (looked)
+        looked->push_back(path);
+    return GetFileAttributesExA(path, level, data);
+}
+
+// The icons the user sees first are asked first: the launcher menu's top
+// level, which shows at a click, before the submenus' items, and a submenu
+// about to open before the others. (Here the worker is held at its first
+// question, the folder icon's, while the rest are queued.)
+TEST_F(ShellIconsAtStartTest, TheIconsOnShowAreAskedFirst) {
+    TempFolder files;
+    std::vector<std::string> paths;
+    for (const char* name : {"g1.txt", "g2.txt", "h1.txt", "h2.txt", "t1.txt", "t2.txt"}) {
+        paths.push_back(files.File(name));
+        HANDLE file = CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        CloseHandle(file);
+    }
+    WriteDataFile(folder.Path(), {{"G", KIND_GROUP, kParentTopLevel},
+                                  {"H", KIND_GROUP, kParentTopLevel},
+                                  {"g1", KIND_FILE, 0, paths[0].c_str()},
+                                  {"g2", KIND_FILE, 0, paths[1].c_str()},
+                                  {"h1", KIND_FILE, 1, paths[2].c_str()},
+                                  {"h2", KIND_FILE, 1, paths[3].c_str()},
+                                  {"t1", KIND_FILE, kParentTopLevel, paths[4].c_str()},
+                                  {"t2", KIND_FILE, kParentTopLevel, paths[5].c_str()}});
+    WriteOptions();
+    std::vector<std::string> order;
+    auto saved = System().getFileAttributesEx;
+    System().getFileAttributesEx = RecordingAttributes;
+    looked = &order;
+    bool answered = false;
+    {
+        ShellGate gate("");
+        SettingsWindow& w = Open();
+        EXPECT_TRUE(gate.WaitUntilHeld());
+        HMENU groupH = GetSubMenu(w.LauncherMenuHandle(), 1);
+        SendMessageA(Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(groupH),
+                     MAKELPARAM(1, 0));
+        gate.Open();
+        answered = WaitForIcons(w.Icons());
+    }
+    looked = nullptr;
+    System().getFileAttributesEx = saved;
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(
+        (std::vector<std::string>{paths[4], paths[5], paths[2], paths[3], paths[0], paths[1]}),
+        order);
 }
 
 } // namespace

@@ -62,14 +62,10 @@ void CollectSubmenus(HMENU menu, std::vector<HMENU>* found) {
     }
 }
 
-// The icon the shell gives for a file of this name's type, without looking
-// for the file.
-int TypeIcon(const char* path) {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
-        return -1;
-    return info.iIcon;
+// Where the shell says the icon of a file of this name's type comes from,
+// without looking for the file.
+std::string TypeIcon(const char* path) {
+    return ShellIconKey(path, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
 }
 
 struct MenuCase {
@@ -160,11 +156,13 @@ TEST(LauncherMenuComponentTest, ItemsCarryTheirIcons) {
     ASSERT_EQ(3, GetMenuItemCount(handle));
     EXPECT_EQ(folderIcon, DataOf(ItemInfo(handle, 0))->iconIndex);
     // The shell cannot resolve a missing file: it shows the icon of its type.
-    EXPECT_NE(-1, TypeIcon("C:\\no\\such\\file.exe"));
-    EXPECT_EQ(TypeIcon("C:\\no\\such\\file.exe"), DataOf(ItemInfo(handle, 1))->iconIndex);
-    EXPECT_EQ(SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES),
-              DataOf(ItemInfo(handle, 2))->iconIndex);
-    EXPECT_NE(-1, DataOf(ItemInfo(handle, 2))->iconIndex);
+    EXPECT_EQ(TypeIcon("C:\\no\\such\\file.exe"),
+              menu.Icons().SourceOf(DataOf(ItemInfo(handle, 1))->iconIndex));
+    // Every URL shows the internet-shortcut icon, which has come (Wine's
+    // url.dll, which the shell names for it, holds no icon: the shell's
+    // document icon stands in, as the shell itself shows).
+    EXPECT_EQ(IconResolver::kUrlIcon, DataOf(ItemInfo(handle, 2))->iconIndex);
+    EXPECT_NE("", menu.Icons().SourceOf(IconResolver::kUrlIcon));
 }
 
 TEST(LauncherMenuComponentTest, RebuildingFreesEverySubmenuOnce) {
@@ -264,8 +262,9 @@ TEST_F(LauncherMenuTest, ItemsCarryTheirIcons) {
     ASSERT_EQ(3, GetMenuItemCount(menu));
     EXPECT_EQ(w.FolderIconIndex(), DataOf(ItemInfo(menu, 0))->iconIndex);
     EXPECT_NE(-1, DataOf(ItemInfo(menu, 1))->iconIndex);
-    EXPECT_EQ(TypeIcon("C:\\no\\such\\file.exe"), DataOf(ItemInfo(menu, 1))->iconIndex);
-    EXPECT_NE(-1, DataOf(ItemInfo(menu, 2))->iconIndex);
+    EXPECT_EQ(TypeIcon("C:\\no\\such\\file.exe"),
+              w.Icons().SourceOf(DataOf(ItemInfo(menu, 1))->iconIndex));
+    EXPECT_EQ(IconResolver::kUrlIcon, DataOf(ItemInfo(menu, 2))->iconIndex);
 }
 
 // The window's own operations free and rebuild the menu it owns.

@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "TraySupport.h"
+#include "support/IconFiles.h"
 #include "support/IconWaiting.h"
 #include "support/PixelCanvas.h"
 #include "support/SettingsWindowFixture.h"
 #include "tray/OwnerDraw.h"
+#include "ui/Dpi.h"
 #include "ui/Gdi.h"
+#include "ui/Icon.h"
+#include "ui/ImageList.h"
 
 namespace {
 
@@ -21,13 +25,17 @@ Font MenuFont() {
     return Font(CreateFontIndirectA(&metrics.lfMenuFont));
 }
 
-int TextWidth(HWND window, const char* text, UINT flags) {
+RECT TextExtent(HWND window, const char* text, UINT flags) {
     Font font = MenuFont();
     WindowDC dc(window);
     SelectedObject selected(dc.Get(), font.Get());
     RECT rect{};
     DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | flags);
-    return rect.right;
+    return rect;
+}
+
+int TextWidth(HWND window, const char* text, UINT flags) {
+    return TextExtent(window, text, flags).right;
 }
 
 // The menu font outlives the canvas it is selected into: a base class
@@ -62,15 +70,27 @@ DRAWITEMSTRUCT DrawRequest(Canvas& canvas, const MenuItemData* data, UINT state,
     return draw;
 }
 
+// A list of two icons unlike each other, at the menu's icon size.
+ImageList TwoIcons() {
+    ImageList list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2));
+    for (LPCSTR id : {IDI_APPLICATION, IDI_WARNING}) {
+        HICON icon = static_cast<HICON>(CopyImage(LoadIconA(nullptr, id), IMAGE_ICON, 16, 16, 0));
+        ImageList_ReplaceIcon(list.Handle(), -1, icon);
+        DestroyIcon(icon);
+    }
+    return list;
+}
+
 // The owner drawing on its own: a hidden window's device context for
-// measuring, the shell's system image list for the icons.
+// measuring, a list of its own for the icons.
 class OwnerDrawTest : public testing::Test {
 protected:
     HWND Handle() const { return owner.Handle(); }
+    // The width; the height goes to measuredHeight.
     UINT Measure(const MenuItemData* data) {
         MEASUREITEMSTRUCT measure = MeasureRequest(data);
         MeasureMenuItem(Handle(), &measure);
-        EXPECT_EQ(19u, measure.itemHeight);
+        measuredHeight = measure.itemHeight;
         return measure.itemWidth;
     }
     void Draw(Canvas& canvas, const MenuItemData* data, UINT state, RECT item,
@@ -80,14 +100,19 @@ protected:
     }
 
     HiddenWindow owner;
-    ImageListRef images{SmallSystemImageList()};
+    ImageList list = TwoIcons();
+    ListImages images{list.Handle()};
+    UINT measuredHeight = 0;
 };
 
 TEST_F(OwnerDrawTest, WidthIsTheTextInTheMenuFontPlusTwenty) {
     MenuItemData entry{"メモ帳 Notepad", 3};
     EXPECT_EQ(TextWidth(Handle(), entry.text.c_str(), 0) + 20, static_cast<int>(Measure(&entry)));
+    // The system's height, which holds the text and the icon, stays.
+    EXPECT_EQ(19u, measuredHeight);
     // The placeholder of an empty group.
     EXPECT_EQ(TextWidth(Handle(), "(なし)", 0) + 20, static_cast<int>(Measure(nullptr)));
+    EXPECT_EQ(19u, measuredHeight);
 }
 
 TEST_F(OwnerDrawTest, AnAmpersandIsMeasuredAsACharacter) {
@@ -98,7 +123,8 @@ TEST_F(OwnerDrawTest, AnAmpersandIsMeasuredAsACharacter) {
 }
 
 // The font is kept from one item to the next; when the system's menu font
-// changes, the next item is measured in the new one.
+// changes, the next item is measured in the new one, and is as high as a
+// line of it where the preset height is lower.
 TEST_F(OwnerDrawTest, AChangedMenuFontMeasuresTheNextItem) {
     MenuItemData entry{"メモ帳 Notepad", 3};
     UINT before = Measure(&entry);
@@ -108,12 +134,16 @@ TEST_F(OwnerDrawTest, AChangedMenuFontMeasuresTheNextItem) {
     NONCLIENTMETRICSA larger = saved;
     larger.lfMenuFont.lfHeight = saved.lfMenuFont.lfHeight * 2 - 8;
     ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, larger.cbSize, &larger, 0));
-    int expected = TextWidth(Handle(), entry.text.c_str(), 0) + 20;
+    RECT extent = TextExtent(Handle(), entry.text.c_str(), 0);
     UINT after = Measure(&entry);
+    UINT afterHeight = measuredHeight;
     SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, saved.cbSize, &saved, 0);
     EXPECT_GT(after, before);
-    EXPECT_EQ(expected, static_cast<int>(after));
+    EXPECT_EQ(extent.right + 20, static_cast<int>(after));
+    ASSERT_GT(extent.bottom, 19) << "a line of the larger font is higher than the preset";
+    EXPECT_EQ(static_cast<UINT>(extent.bottom), afterHeight);
     EXPECT_EQ(before, Measure(&entry)) << "back to the old font";
+    EXPECT_EQ(19u, measuredHeight);
 }
 
 struct ColourCase {
@@ -156,8 +186,7 @@ TEST_F(OwnerDrawTest, ColoursFollowTheItemState) {
 }
 
 TEST_F(OwnerDrawTest, IconSitsTwoPixelsInAndCentredVertically) {
-    MenuItemData group{"G", ShellFolderIcon()};
-    ASSERT_NE(-1, group.iconIndex);
+    MenuItemData group{"G", 0};
     Canvas canvas(200, 60);
     RECT item{10, 20, 190, 44}; // 24 high: the icon goes 4 pixels down
     COLORREF background = GetSysColor(COLOR_MENU);
@@ -187,14 +216,14 @@ TEST_F(OwnerDrawTest, IconIsTheRecordsImage) {
         SetBkColor(canvas.Dc(), GetSysColor(background));
         FillRect(canvas.Dc(), &item, GetSysColorBrush(background));
         SetTextColor(canvas.Dc(), GetSysColor(text));
-        images.Draw(index, canvas.Dc(), 2, 3, ILD_TRANSPARENT);
+        ImageList_Draw(list.Handle(), index, canvas.Dc(), 2, 3, ILD_TRANSPARENT);
         RECT textRect = item;
         textRect.left += 20;
         DrawTextA(canvas.Dc(), "G", -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         return canvas.Bits();
     };
-    int folder = ShellFolderIcon();
-    int url = SmallIconIndex(".url", 0, SHGFI_USEFILEATTRIBUTES);
+    int folder = 0;
+    int url = 1;
     for (int round = 0; round < 2; ++round) {
         for (int index : {folder, url}) {
             for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
@@ -233,7 +262,94 @@ TEST_F(OwnerDrawTest, AmpersandIsDrawnAsItself) {
     EXPECT_NE(reference(0), drawn.Bits());
 }
 
+// The images of a list whose icons come one by one, as the resolver's do:
+// the image of an icon that has not come cannot be drawn yet.
+class ComingImages : public IconImages {
+public:
+    explicit ComingImages(HIMAGELIST list) : list_(list) {}
+    Image ImageAt(int icon, int) override { return {list_, icon, true}; }
+    unsigned Stamp() const override { return stamp_; }
+
+private:
+    HIMAGELIST list_;
+    unsigned stamp_ = NewImageStamp();
+};
+
+// A draw that failed (here: the icon had not come into the list yet) is
+// not kept in place of the icon: once the icon is there, the item shows it.
+TEST_F(OwnerDrawTest, APaintWhoseDrawFailedIsNotKept) {
+    ImageList coming(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2));
+    Icon first(
+        static_cast<HICON>(CopyImage(LoadIconA(nullptr, IDI_APPLICATION), IMAGE_ICON, 16, 16, 0)));
+    ImageList_ReplaceIcon(coming.Handle(), -1, first.Get());
+    ComingImages images(coming.Handle());
+    MenuItemData entry{"E", 1};
+    RECT item{0, 0, 160, 22};
+    COLORREF background = GetSysColor(COLOR_MENU);
+    {
+        Canvas canvas(160, 22);
+        DRAWITEMSTRUCT draw = DrawRequest(canvas, &entry, 0, item, ODA_DRAWENTIRE);
+        DrawMenuItem(&draw, images);
+        EXPECT_TRUE(canvas.All({0, 0, 20, 22}, background)) << "no icon to draw yet";
+    }
+    Icon second(
+        static_cast<HICON>(CopyImage(LoadIconA(nullptr, IDI_WARNING), IMAGE_ICON, 16, 16, 0)));
+    ASSERT_EQ(1, ImageList_ReplaceIcon(coming.Handle(), -1, second.Get()));
+
+    Canvas reference(160, 22);
+    FillRect(reference.Dc(), &item, GetSysColorBrush(COLOR_MENU));
+    ImageList_Draw(coming.Handle(), 1, reference.Dc(), 2, 3, ILD_TRANSPARENT);
+    Canvas canvas(160, 22);
+    DRAWITEMSTRUCT draw = DrawRequest(canvas, &entry, 0, item, ODA_DRAWENTIRE);
+    DrawMenuItem(&draw, images);
+    RECT icon{0, 0, 20, 22};
+    for (int y = icon.top; y < icon.bottom; ++y)
+        for (int x = icon.left; x < icon.right; ++x)
+            ASSERT_EQ(reference.Pixel(x, y), canvas.Pixel(x, y)) << x << "," << y;
+}
+
 using OwnerDrawWindowTest = SettingsWindowTest;
+
+// The paints of the icons and the widths of the texts are made for the
+// colours, fonts and DPI of their moment: when those change they are
+// forgotten, and the items are drawn and measured anew.
+TEST_F(OwnerDrawWindowTest, PaintsAndWidthsGoWhenColoursFontsOrTheDpiChange) {
+    WriteOptions();
+    SettingsWindow& w = Open();
+    MenuItemData group{"グループ", w.FolderIconIndex()};
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    const UINT dpi = DpiForWindow(Handle());
+    RECT suggested = w.WindowRect();
+    struct Change {
+        const char* title;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    } changes[] = {
+        {"colours", WM_SYSCOLORCHANGE, 0, 0},
+        {"fonts and metrics", WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0},
+        {"the DPI", WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2),
+         reinterpret_cast<LPARAM>(&suggested)},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.title);
+        Canvas canvas(160, 22);
+        DRAWITEMSTRUCT draw = DrawRequest(canvas, &group, 0, {0, 0, 160, 22}, ODA_DRAWENTIRE);
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        MEASUREITEMSTRUCT measure = MeasureRequest(&group);
+        SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        ASSERT_LT(0u, KeptIconPaints());
+        unsigned measuredIn = group.textWidthFont;
+        ASSERT_NE(0u, measuredIn);
+
+        SendMessageA(Handle(), change.msg, change.wParam, change.lParam);
+        EXPECT_EQ(0u, KeptIconPaints());
+        SendMessageA(Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        EXPECT_NE(measuredIn, group.textWidthFont) << "measured again";
+    }
+    SendMessageA(Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+}
 
 // The window measures and draws menu items as the owner drawing does, with
 // its own system image list; other owner-drawn controls are not its to
@@ -242,7 +358,7 @@ TEST_F(OwnerDrawWindowTest, MenuItemsAreMeasuredAndDrawnForTheWindow) {
     WriteOptions();
     SettingsWindow& w = Open();
     MenuItemData group{"グループ", w.FolderIconIndex()};
-    ASSERT_NE(-1, group.iconIndex);
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
 
     MEASUREITEMSTRUCT expected = MeasureRequest(&group);
     MeasureMenuItem(Handle(), &expected);
@@ -254,7 +370,7 @@ TEST_F(OwnerDrawWindowTest, MenuItemsAreMeasuredAndDrawnForTheWindow) {
     RECT item{0, 0, 160, 22};
     Canvas reference(160, 22);
     DRAWITEMSTRUCT referenceDraw = DrawRequest(reference, &group, 0, item, ODA_DRAWENTIRE);
-    DrawMenuItem(&referenceDraw, ImageListRef(SmallSystemImageList()));
+    DrawMenuItem(&referenceDraw, w.Icons());
     Canvas drawn(160, 22);
     DRAWITEMSTRUCT draw = DrawRequest(drawn, &group, 0, item, ODA_DRAWENTIRE);
     EXPECT_EQ(TRUE, SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
@@ -302,7 +418,7 @@ TEST_F(OwnerDrawWindowTest, AFileIconIsDrawnOnceTheShellHasAnswered) {
 
     gate.Open();
     ASSERT_TRUE(WaitForIcons(w.Icons()));
-    EXPECT_EQ(SmallIconIndex(path.c_str()), data->iconIndex);
+    EXPECT_EQ(ShellIconKey(path), w.Icons().SourceOf(data->iconIndex));
     EXPECT_FALSE(drawnWithoutIcon());
 }
 
@@ -375,8 +491,117 @@ TEST_F(OwnerDrawWindowTest, AnOpenMenuShowsTheIconWhenItComes) {
         EXPECT_EQ(-1, draws.drawnIcons.front());
         gate.Open();
         ASSERT_TRUE(WaitForIcons(w.Icons()));
-        EXPECT_EQ(SmallIconIndex(path.c_str()), draws.drawnIcons.back());
+        EXPECT_EQ(ShellIconKey(path), w.Icons().SourceOf(draws.drawnIcons.back()));
     }
 }
 
 } // namespace
+
+namespace {
+
+// The colour of the stress test's icon number i: each unlike the others.
+COLORREF StressColour(int i) {
+    return RGB(40 + i, 255 - i, (i * 37) % 200 + 30);
+}
+
+// What the list shows on screen, read back from its window.
+PixelCanvas* ListOnScreen(HWND list, PixelCanvas* canvas) {
+    UpdateWindow(list);
+    HDC screen = GetDC(list);
+    RECT client{};
+    GetClientRect(list, &client);
+    BitBlt(canvas->Dc(), 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    ReleaseDC(list, screen);
+    return canvas;
+}
+
+// The icon of each row as the list shows it: the middle pixel of the
+// row's icon.
+COLORREF RowIconPixel(const ListView& list, const PixelCanvas& shown, int row) {
+    RECT icon{LVIR_ICON, 0, 0, 0};
+    list.Send(LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&icon));
+    return shown.Pixel((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+}
+
+} // namespace
+
+// 200 distinct icons come from the workers while the launcher menu's items
+// and the item list are painted again and again: every paint shows either
+// no icon yet or the item's own icon, never another or a broken one, and
+// once all have come every item and row shows its own. (The icons are added
+// to the lists the window draws from on its own thread only.)
+TEST_F(OwnerDrawWindowTest, IconsComingWhileMenuAndListArePaintedAreNeverWrong) {
+    constexpr int kIcons = 200;
+    RegisteredIconType type(".bwstress", "%1");
+    TempFolder files;
+    std::vector<EntryRow> entries;
+    std::vector<std::string> paths;
+    std::vector<std::string> names;
+    for (int i = 0; i < kIcons; ++i) {
+        paths.push_back(files.File(("icon" + std::to_string(i) + ".bwstress").c_str()));
+        ASSERT_TRUE(WriteIconFile(paths.back(), StressColour(i)));
+        names.push_back("icon " + std::to_string(i));
+    }
+    for (int i = 0; i < kIcons; ++i)
+        entries.push_back({names[i].c_str(), KIND_FILE, kParentTopLevel, paths[i].c_str()});
+    WriteDataFile(folder.Path(), entries);
+    Options shown{};
+    shown.opt1 = 1;
+    WriteOptions(shown);
+    SettingsWindow& w = Open();
+    ASSERT_TRUE(w.IsVisible());
+    ListView list = w.ItemList();
+    ASSERT_EQ(kIcons, list.Count());
+    HMENU menu = w.LauncherMenuHandle();
+    ASSERT_EQ(kIcons, GetMenuItemCount(menu));
+    RECT client{};
+    GetClientRect(list.Handle(), &client);
+    PixelCanvas listShown(client.right, client.bottom);
+    COLORREF background = GetSysColor(COLOR_MENU);
+
+    // One item drawn as the menu draws it: its icon's square is the menu's
+    // colour (no icon yet) or the item's own colour, all of it.
+    int wrong = 0;
+    auto checkItem = [&](int i, bool mustHaveIcon) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        Canvas canvas(160, 22);
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.itemAction = ODA_DRAWENTIRE;
+        draw.hDC = canvas.Dc();
+        draw.rcItem = {0, 0, 160, 22};
+        draw.itemData = info.dwItemData;
+        SendMessageA(Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        RECT square{2, 3, 18, 19};
+        bool none = canvas.All(square, background);
+        bool own = canvas.All(square, StressColour(i));
+        if (!(own || (none && !mustHaveIcon)))
+            ++wrong;
+    };
+    int rounds = 0;
+    while (!w.Icons().Idle() && rounds < 5000) {
+        ++rounds;
+        PumpMessages();
+        for (int i = (rounds * 7) % kIcons, n = 0; n < 20; ++n, i = (i + 13) % kIcons)
+            checkItem(i, false);
+        InvalidateRect(list.Handle(), nullptr, FALSE);
+        ListOnScreen(list.Handle(), &listShown);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
+    EXPECT_EQ(0, wrong) << "paints while the icons came, in " << rounds << " rounds";
+    for (int i = 0; i < kIcons; ++i)
+        checkItem(i, true);
+    EXPECT_EQ(0, wrong) << "paints once all had come";
+
+    InvalidateRect(list.Handle(), nullptr, TRUE);
+    ListOnScreen(list.Handle(), &listShown);
+    int top = static_cast<int>(list.Send(LVM_GETTOPINDEX));
+    int visible = static_cast<int>(list.Send(LVM_GETCOUNTPERPAGE));
+    ASSERT_LT(0, visible);
+    for (int row = top; row < top + visible && row < kIcons; ++row)
+        EXPECT_EQ(StressColour(row), RowIconPixel(list, listShown, row)) << "row " << row;
+}

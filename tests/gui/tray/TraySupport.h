@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/LauncherTestSupport.h"
-#include "ui/ShellIcons.h"
+#include "ui/IconResolver.h"
 
 // A hidden top-level window of a system class, destroyed with the holder.
 class HiddenWindow {
@@ -44,7 +44,7 @@ inline std::vector<LaunchEntry> TreeOrderTable(const std::vector<EntryRow>& rows
     return table;
 }
 
-// The shell's closed-folder icon, as the settings window looks it up.
+// The closed-folder icon's place in the resolver's lists.
 inline int ShellFolderIcon() {
-    return SmallIconIndex("", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
+    return IconResolver::kFolderIcon;
 }

@@ -15,12 +15,9 @@ namespace {
 
 using RowList = std::vector<std::string>;
 
-int ShellIcon(const char* path, DWORD attributes, UINT flags) {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(path, attributes, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags))
-        return -1;
-    return info.iIcon;
+// Where the shell says a path's icon comes from.
+std::string ShellIcon(const char* path, DWORD attributes, UINT flags) {
+    return ShellIconKey(path, attributes, flags);
 }
 
 int ItemImage(TreeView tree, HTREEITEM item, bool selected) {
@@ -117,18 +114,15 @@ TEST_F(GroupViewsTest, NestedGroupsAreNestedItemsWithTheirIcons) {
     EXPECT_EQ(Rows(), (RowList{"A|Group", "top-url|https://example.org/", "B|Group"}));
 }
 
-// Both views show the shell's small system image list, which the list must
-// not destroy with itself; the list has its two columns and full-row
-// selection.
-TEST_F(GroupViewsTest, ViewsShareTheSystemImageListAndTheListHasItsColumns) {
+// Both views show the program's list of icons, which the list must not
+// destroy with itself; the list has its two columns and full-row selection.
+TEST_F(GroupViewsTest, ViewsShareTheIconListAndTheListHasItsColumns) {
     SettingsWindow& w = OpenShown({});
-    SHFILEINFOA info{};
-    auto system = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-        "", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    ASSERT_NE(system, nullptr);
-    EXPECT_EQ(w.SystemImageList().Handle(), system);
-    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(Tree().Send(TVM_GETIMAGELIST, TVSIL_NORMAL)), system);
-    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(List().Send(LVM_GETIMAGELIST, LVSIL_SMALL)), system);
+    HIMAGELIST icons = w.Icons().List();
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ(w.SystemImageList().Handle(), icons);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(Tree().Send(TVM_GETIMAGELIST, TVSIL_NORMAL)), icons);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(List().Send(LVM_GETIMAGELIST, LVSIL_SMALL)), icons);
     EXPECT_TRUE(GetWindowLongA(List().Handle(), GWL_STYLE) & LVS_SHAREIMAGELISTS);
     EXPECT_TRUE(List().Send(LVM_GETEXTENDEDLISTVIEWSTYLE) & LVS_EX_FULLROWSELECT);
 
@@ -201,9 +195,8 @@ TEST_F(GroupViewsTest, RowsOfRelativePathsShowTheIconOfWhereTheyLead) {
     SettingsWindow& w = OpenShown({{"tools", KIND_FILE, kParentTopLevel, ".\\携帯ツール"}});
     ASSERT_TRUE(WaitForIcons(w.Icons()));
     ASSERT_EQ(List().Count(), 1);
-    int folderIcon = ShellIcon(folder.File("携帯ツール").c_str(), 0, 0);
-    EXPECT_GE(folderIcon, 0);
-    EXPECT_EQ(List().ItemImage(0), folderIcon);
+    std::string folderIcon = ShellIcon(folder.File("携帯ツール").c_str(), 0, 0);
+    EXPECT_EQ(w.Icons().SourceOf(List().ItemImage(0)), folderIcon);
     EXPECT_EQ(List().ItemText(0, 1), ".\\携帯ツール");
 }
 
@@ -220,12 +213,12 @@ TEST_F(GroupViewsTest, RowsShowShellIconsFolderIconsAndGroupLocation) {
     });
     ASSERT_TRUE(WaitForIcons(w.Icons()));
     ASSERT_EQ(List().Count(), 4);
-    EXPECT_EQ(List().ItemImage(0), ShellIcon(program, 0, 0));
+    EXPECT_EQ(w.Icons().SourceOf(List().ItemImage(0)), ShellIcon(program, 0, 0));
     // A missing file shows the icon of a plain file of its type.
-    int generic = ShellIcon(missing.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
-    EXPECT_GE(generic, 0);
-    EXPECT_EQ(List().ItemImage(1), generic);
-    EXPECT_EQ(List().ItemImage(2), ShellIcon(".url", 0, SHGFI_USEFILEATTRIBUTES));
+    std::string generic =
+        ShellIcon(missing.c_str(), FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+    EXPECT_EQ(w.Icons().SourceOf(List().ItemImage(1)), generic);
+    EXPECT_EQ(List().ItemImage(2), IconResolver::kUrlIcon);
     EXPECT_EQ(List().ItemImage(3), w.FolderIconIndex());
     EXPECT_EQ(List().ItemText(1, 1), missing);
     EXPECT_EQ(List().ItemText(3, 1), "Group");
@@ -249,7 +242,7 @@ TEST_F(GroupViewsTest, ARowsIconFillsInWhenTheShellAnswers) {
 
     gate.Open();
     ASSERT_TRUE(WaitForIcons(w.Icons()));
-    EXPECT_EQ(List().ItemImage(0), ShellIcon(path.c_str(), 0, 0));
+    EXPECT_EQ(w.Icons().SourceOf(List().ItemImage(0)), ShellIcon(path.c_str(), 0, 0));
     EXPECT_EQ(List().ItemText(0, 0), "slow");
     // Filled in place: the selection the user made stays.
     EXPECT_EQ(List().NextItem(-1, LVNI_SELECTED), 1);
@@ -286,11 +279,14 @@ std::vector<DWORD> ListPixels(HWND list) {
 // The list is filled with its drawing held back and drawn once it is full:
 // choosing another group in the tree shows that group's rows on screen.
 TEST_F(GroupViewsTest, ChoosingAGroupDrawsItsRowsOnScreen) {
-    OpenShown({
+    SettingsWindow& w = OpenShown({
         {"A", KIND_GROUP, kParentTopLevel},
         {"in A", KIND_URL, 0, "http://a.example.org/"},
         {"top", KIND_URL, kParentTopLevel, "http://top.example.org/"},
     });
+    // The folder and URL icons come from a worker: the rows are compared
+    // once they are there.
+    ASSERT_TRUE(WaitForIcons(w.Icons()));
     PumpMessages();
     std::vector<DWORD> root = ListPixels(List().Handle());
     SelectGroup("A");
@@ -325,17 +321,16 @@ TEST_F(GroupViewsTest, FileEntriesShowTheSameIconInTheListAndTheTrayMenu) {
     TempFolder files;
     std::string goneText = files.File("gone.txt");
     std::string goneProgram = files.File("gone.exe");
-    int ownIcon = ShellIcon(folderPath, 0, 0);
+    std::string ownIcon = ShellIcon(folderPath, 0, 0);
     // The file's own icon is one that the other rules would not give: not
     // the URL icon, not the icon of its type.
-    ASSERT_NE(-1, ownIcon);
     ASSERT_NE(ShellIcon(".url", 0, SHGFI_USEFILEATTRIBUTES), ownIcon);
     ASSERT_NE(ShellIcon(folderPath, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES), ownIcon);
-    ASSERT_EQ(-1, ShellIcon(goneText.c_str(), 0, 0));
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(goneText.c_str()));
     struct IconCase {
         const char* name;
         std::string path;
-        int expected;
+        std::string expected;
     } cases[] = {
         {"folder", folderPath, ownIcon},
         {"gone text", goneText,
@@ -352,9 +347,8 @@ TEST_F(GroupViewsTest, FileEntriesShowTheSameIconInTheListAndTheTrayMenu) {
     ASSERT_EQ(GetMenuItemCount(w.LauncherMenuHandle()), 3);
     for (int row = 0; row < 3; ++row) {
         SCOPED_TRACE(cases[row].name);
-        EXPECT_NE(-1, cases[row].expected);
-        EXPECT_EQ(List().ItemImage(row), cases[row].expected);
-        EXPECT_EQ(MenuItemIcon(w.LauncherMenuHandle(), row), cases[row].expected);
+        EXPECT_EQ(w.Icons().SourceOf(List().ItemImage(row)), cases[row].expected);
+        EXPECT_EQ(MenuItemIcon(w.LauncherMenuHandle(), row), List().ItemImage(row));
     }
 }
 
