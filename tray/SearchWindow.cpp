@@ -27,8 +27,9 @@ constexpr int kTextIndent = 28;
 constexpr int kRowPadding = 8;
 constexpr int kGroupGap = 16;
 constexpr int kVisibleRows = 8;
-// Between the names of nested groups.
+// Between the names of nested groups; the second where the font has no ›.
 constexpr wchar_t kGroupSeparator[] = L" \u203A ";
+constexpr wchar_t kPlainGroupSeparator[] = L" > ";
 constexpr char kNothingFound[] = "一致する項目はありません";
 
 // The system's message font at the DPI given (the system's is made for the
@@ -72,11 +73,20 @@ void DrawIcon(IconImages& icons, int icon, HDC dc, int x, int y, int size) {
     DestroyIcon(handle);
 }
 
-std::wstring GroupsText(const std::vector<std::string>& groups) {
+// Whether the font draws the character itself rather than a box.
+bool FontHasCharacter(HWND window, HFONT font, wchar_t character) {
+    WindowDC dc(window);
+    SelectedObject selected(dc.Get(), font);
+    WORD glyph = 0;
+    return GetGlyphIndicesW(dc.Get(), &character, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 &&
+           glyph != 0xFFFF;
+}
+
+std::wstring GroupsText(const std::vector<std::string>& groups, const wchar_t* separator) {
     std::wstring text;
     for (const std::string& group : groups) {
         if (!text.empty())
-            text += kGroupSeparator;
+            text += separator;
         text += WideOf(group);
     }
     return text;
@@ -108,6 +118,8 @@ SearchWindow::~SearchWindow() {
     list_.Unsubclass();
     if (hwnd_ && IsWindow(hwnd_))
         DestroyWindow(hwnd_);
+    if (hiddenOwner_ && IsWindow(hiddenOwner_))
+        DestroyWindow(hiddenOwner_);
 }
 
 const char* SearchWindow::NothingFoundText() {
@@ -119,8 +131,13 @@ bool SearchWindow::CreateWindows() {
     if (!RegisterSearchClass())
         return false;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, "Brindleway",
-                            WS_POPUP | WS_BORDER, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
+    // Owned by a window that is never shown, it has no taskbar button on any
+    // shell, and no owner that a minimised settings window would hide.
+    hiddenOwner_ = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, instance, nullptr);
+    hwnd_ =
+        CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, "Brindleway",
+                        WS_POPUP | WS_BORDER, 0, 0, 1, 1, hiddenOwner_, nullptr, instance, nullptr);
     if (!hwnd_)
         return false;
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -192,6 +209,8 @@ void SearchWindow::Layout(UINT dpi) {
     dpi_ = dpi;
     font_.Reset(MessageFont(dpi));
     int fontHeight = FontHeight(hwnd_, font_.Get());
+    separator_ = FontHasCharacter(hwnd_, font_.Get(), kGroupSeparator[1]) ? kGroupSeparator
+                                                                          : kPlainGroupSeparator;
     int margin = ScaleForDpi(kMargin, dpi);
     int width = ScaleForDpi(kWidth, dpi);
     int editHeight = fontHeight + ScaleForDpi(kEditPadding, dpi);
@@ -241,7 +260,8 @@ void SearchWindow::Refill() {
         } else if (entry.kind == KIND_URL) {
             icon = IconResolver::kUrlIcon;
         }
-        rows_.push_back({index, WideOf(entry.name), GroupsText(GroupPathOf(table_, index)), icon});
+        rows_.push_back(
+            {index, WideOf(entry.name), GroupsText(GroupPathOf(table_, index), separator_), icon});
     }
     if (rows_.empty() && !IsEmptyQuery(text))
         rows_.push_back({-1, WideOf(kNothingFound), L"", -1});

@@ -95,6 +95,7 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
+    HWND hiddenOwner_ = nullptr;
     HWND owner_ = nullptr;
     Edit edit_{this};
     ListBox list_{this};
@@ -106,6 +107,7 @@ private:
     UINT dpi_ = 0;
     Font font_;
     int rowHeight_ = 0;
+    const wchar_t* separator_ = L" > ";
     // Hiding deactivates the window, which closes it: once is enough.
     bool closing_ = false;
 };
