@@ -330,6 +330,22 @@ TEST_F(HotkeyTest, AValueThatCannotBeReadIsToldOnceAsWritten) {
     }
 }
 
+// The search window's hotkey is read, refused and told like the launcher
+// menu's, under its own key and words; the launcher's keys still work.
+TEST_F(HotkeyTest, AFindValueThatCannotBeReadIsToldUnderItsOwnKey) {
+    Prepare(nullptr);
+    WritePrivateProfileStringA("Hotkey", "Find", "Ctrl+Alt+Fx", IniPath(folder).c_str());
+    OpenAnswering();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].text.find(
+                      "検索ウィンドウを開くホットキー「Ctrl+Alt+Fx」を読み取れないため"))
+        << messages[0].text;
+    EXPECT_NE(std::string::npos, messages[0].text.find("Find=Ctrl+Alt+F")) << messages[0].text;
+    EXPECT_EQ(HotkeyState::Unreadable, window->FindHotkey().State());
+    EXPECT_EQ(HotkeyState::Registered, window->Hotkey().State());
+    EXPECT_TRUE(KeysAreFree(MOD_CONTROL | MOD_ALT, 'F'));
+}
+
 // Another program, run for the test: it holds the keys until released.
 class SecondProgram {
 public:
