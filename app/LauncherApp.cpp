@@ -83,14 +83,16 @@ void LauncherApp::SetUpPaths() {
 }
 
 // Takes every message of the thread until the window is gone. The settings
-// window's shortcuts are the only keyboard handling added; a quit message
-// ends nothing. When the queue is empty the loop sleeps until the next
-// message, so an idle program uses no processor time.
+// window's shortcuts are the only keyboard handling added, for the window
+// and its controls: keys typed in another window of the program (the
+// search window) do not edit the entries. A quit message ends nothing. When the queue is empty the
+// loop sleeps until the next message, so an idle program uses no processor time.
 void LauncherApp::RunMessageLoop(const Window& window) {
     MSG msg;
     while (window.Handle()) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
+            bool forWindow = msg.hwnd == window.Handle() || IsChild(window.Handle(), msg.hwnd);
+            if (!forWindow || !TranslateAcceleratorA(window.Handle(), accelTable, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }

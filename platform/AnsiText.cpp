@@ -13,6 +13,19 @@ constexpr unsigned kFullWidthCapitalZ = 0x8279;
 constexpr unsigned kFullWidthSmallA = 0x8281;
 constexpr unsigned kFullWidthSmallZ = 0x829A;
 
+// Code page 932's half-width katakana and marks, A1..DF, as their full-width
+// characters (｡ as 。, ｶ as カ, ﾞ as ゛).
+constexpr unsigned short kFullWidthOfHalfWidthKana[] = {
+    0x8142, 0x8175, 0x8176, 0x8141, 0x8145, 0x8392, 0x8340, 0x8342, 0x8344, 0x8346, 0x8348,
+    0x8383, 0x8385, 0x8387, 0x8362, 0x815B, 0x8341, 0x8343, 0x8345, 0x8347, 0x8349, 0x834A,
+    0x834C, 0x834E, 0x8350, 0x8352, 0x8354, 0x8356, 0x8358, 0x835A, 0x835C, 0x835E, 0x8360,
+    0x8363, 0x8365, 0x8367, 0x8369, 0x836A, 0x836B, 0x836C, 0x836D, 0x836E, 0x8371, 0x8374,
+    0x8377, 0x837A, 0x837D, 0x837E, 0x8380, 0x8381, 0x8382, 0x8384, 0x8386, 0x8388, 0x8389,
+    0x838A, 0x838B, 0x838C, 0x838D, 0x838F, 0x8393, 0x814A, 0x814B,
+};
+constexpr unsigned kHalfWidthKanaFirst = 0xA1;
+constexpr unsigned kHalfWidthKanaLast = 0xDF;
+
 } // namespace
 
 unsigned ReadCharacter(const unsigned char*& p, unsigned codePage) {
@@ -39,7 +52,11 @@ unsigned FoldCase(unsigned c, unsigned codePage) {
 }
 
 unsigned FoldWidth(unsigned c, unsigned codePage) {
-    if (c < kFullWidthDigitZero || c > kFullWidthSmallZ || !IsShiftJis(codePage))
+    if (!IsShiftJis(codePage))
+        return c;
+    if (c >= kHalfWidthKanaFirst && c <= kHalfWidthKanaLast)
+        return kFullWidthOfHalfWidthKana[c - kHalfWidthKanaFirst];
+    if (c < kFullWidthDigitZero || c > kFullWidthSmallZ)
         return c;
     if (c <= kFullWidthDigitNine)
         return c - kFullWidthDigitZero + '0';

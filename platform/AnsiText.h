@@ -34,7 +34,9 @@ unsigned ReadCharacter(const unsigned char*& p, unsigned codePage = kAnsiCodePag
 unsigned FoldCase(unsigned character, unsigned codePage = kAnsiCodePage);
 
 // In Shift-JIS, the full-width Latin letters and digits (Ａ..Ｚ, ａ..ｚ,
-// ０..９) as their ASCII letters and digits; every other character is kept.
+// ０..９) as their ASCII letters and digits, and the half-width katakana and
+// marks (ｱ, ｶ, ｰ, ﾞ) as their full-width forms (ア, カ, ー, ゛); every other
+// character is kept.
 unsigned FoldWidth(unsigned character, unsigned codePage = kAnsiCodePage);
 
 // The offset at which the last character of text starts (0 for empty text),

@@ -71,6 +71,7 @@ void SettingsWindow::OnFixedIconCame() {
     InvalidateRect(groupTree.Tree().Handle(), nullptr, TRUE);
     InvalidateRect(itemList.Handle(), nullptr, TRUE);
     RepaintOpenMenus();
+    searchWindow.RepaintIcons();
 }
 
 void SettingsWindow::OnInitMenuPopup(HMENU menu) {

@@ -545,8 +545,10 @@ void SettingsWindow::OnDestroy() {
     store.WriteWindowPos(rect.left, rect.top);
     FreeLauncherMenu();
     UnregisterShellNotifications();
+    searchWindow.Close();
     trayIcon.Remove();
     launcherHotkey.Unregister();
+    findHotkey.Unregister();
     Application& app = Application::Instance();
     if (app.MainWindow() == hwnd_)
         app.SetMainWindow(nullptr);

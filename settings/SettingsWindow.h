@@ -18,6 +18,7 @@
 #include "tray/Hotkey.h"
 #include "tray/LauncherMenu.h"
 #include "tray/MenuTypeAhead.h"
+#include "tray/SearchWindow.h"
 #include "tray/SystemMenu.h"
 #include "tray/TrayIcon.h"
 #include "ui/Controls.h"
@@ -98,6 +99,10 @@ public:
         return openFolderIconIndex;
     }
     const LauncherHotkey& Hotkey() const { return launcherHotkey; }
+    const LauncherHotkey& FindHotkey() const { return findHotkey; }
+    SearchWindow& Search() { return searchWindow; }
+    // Opens the search window at the pointer.
+    void OpenSearchWindow();
 
 protected:
     bool HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -121,6 +126,7 @@ private:
     bool OpenEntry(UINT id);
     void RegisterLauncherHotkey();
     void ReportHotkeyProblem();
+    void OnHotkey(bool find);
 
     // The icons: what makes them change
     void RegisterShellNotifications();
@@ -225,6 +231,8 @@ private:
     // Before the views and the menu that show its icons, so it outlives them.
     IconResolver icons;
     ListIcons listIcons{this};
+    // Shows its icons through the resolver above.
+    SearchWindow searchWindow;
     // Holds the MenuItemPool of its records and submenus.
     LauncherMenu launcherMenu;
     MenuTypeAhead launcherTypeAhead;
@@ -233,6 +241,9 @@ private:
     SystemMenu systemMenu;
     TrayIcon trayIcon;
     LauncherHotkey launcherHotkey;
+    LauncherHotkey findHotkey{LauncherHotkey::kFindId, kFindHotkeyUse};
+    // While a tray menu is tracked: a hotkey then closes it.
+    bool trayMenuOpen = false;
 
     bool firstRun = false;
     // The window has been hidden (it is created so) since the working table

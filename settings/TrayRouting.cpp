@@ -23,7 +23,9 @@ std::span<const LaunchEntry> SettingsWindow::CommittedTable() {
     return {store.GetCommittedData(0), static_cast<size_t>(store.GetCommittedNum())};
 }
 
+// The search window shows the table it opened with: a new one closes it.
 void SettingsWindow::RebuildLauncherMenu() {
+    searchWindow.Close();
     if (store.GetCommittedNum() > 0)
         LoadShellIcons();
     launcherMenu.SetProgramFolder(store.Directory());
@@ -67,7 +69,9 @@ void SettingsWindow::TrackSystemMenu(int x, int y) {
 void SettingsWindow::RunTrayMenu(HMENU menu, int x, int y) {
     MenuOwner owner(hwnd_, {x, y});
     trayMenuOwner = owner.Handle() ? owner.Handle() : hwnd_;
+    trayMenuOpen = true;
     UINT command = TrackTrayMenu(menu, trayMenuOwner, x, y);
+    trayMenuOpen = false;
     trayMenuOwner = nullptr;
     if (command != 0)
         Send(WM_COMMAND, command);
@@ -85,9 +89,8 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         *result = 0;
         return true;
     }
-    // The hotkey opens the launcher menu as the icon's click does.
-    if (launcherHotkey.IsHotkeyMessage(msg, wParam)) {
-        OnTrayNotify(TrayMenuChoice::Launcher);
+    if (launcherHotkey.IsHotkeyMessage(msg, wParam) || findHotkey.IsHotkeyMessage(msg, wParam)) {
+        OnHotkey(findHotkey.IsHotkeyMessage(msg, wParam));
         *result = 0;
         return true;
     }
@@ -112,6 +115,35 @@ bool SettingsWindow::HookMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     return false;
+}
+
+// The launcher hotkey opens the launcher menu as the icon's click does, the
+// find hotkey the search window. Either, pressed while a tray menu or the
+// search window is open, closes it and opens nothing: the menu's own loop
+// delivers the hotkey, and a second menu cannot be tracked inside it.
+void SettingsWindow::OnHotkey(bool find) {
+    if (trayMenuOpen) {
+        EndMenu();
+        return;
+    }
+    if (searchWindow.IsOpen()) {
+        searchWindow.Close();
+        return;
+    }
+    if (!find) {
+        OnTrayNotify(TrayMenuChoice::Launcher);
+    } else if (Application::Instance().ModalDepth() > 0) {
+        BringModalWindowToFront();
+    } else {
+        OpenSearchWindow();
+    }
+}
+
+void SettingsWindow::OpenSearchWindow() {
+    LoadShellIcons();
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    searchWindow.Open(hwnd_, CommittedTable(), cursor, &icons, store.Directory());
 }
 
 // The menu opens at the cursor. While one of the program's modal dialogs or
@@ -164,11 +196,14 @@ bool SettingsWindow::OnTrayCommand(UINT id) {
     }
 }
 
-// True when the command is an entry's. An entry the shell could not open is
-// told, with why: otherwise the user would believe the click was lost.
+// True when the command is an entry's. The keys held with the click or Enter
+// choose what is done: Ctrl+Shift runs it as administrator, Shift shows it
+// in its folder. An entry the shell could not open is told, with why:
+// otherwise the user would believe the click was lost.
 bool SettingsWindow::OpenEntry(UINT id) {
     LaunchFailure failure;
-    if (!LaunchEntryOfCommand(CommittedTable(), id, store.Directory(), &failure))
+    if (!LaunchEntryOfCommand(CommittedTable(), id, store.Directory(), &failure,
+                              LaunchActionOfKeys()))
         return false;
     std::string text = LaunchFailureMessage(failure);
     if (!text.empty())

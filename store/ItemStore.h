@@ -104,12 +104,21 @@ public:
     int WriteOptions();
     void ReadWindowPos(int* x, int* y);
     int WriteWindowPos(int x, int y);
-    // The text of the launcher's hotkey, as the user wrote it in section
-    // "Hotkey", key "Launcher": 1 when the key is there (even empty), 0 when
-    // the file or the key is missing. The program never writes it.
-    int ReadHotkeyText(std::string* text);
+    // The text of a hotkey, as the user wrote it in section "Hotkey" under
+    // the key given ("Launcher", "Find"): 1 when the key is there (even
+    // empty), 0 when the file or the key is missing. The program never
+    // writes it.
+    int ReadHotkeyText(std::string* text, const char* key = "Launcher");
 
 private:
+    // The settings file's values. A file a text editor saved with a UTF-8
+    // byte order mark is read past the mark: the system's reader would take
+    // the mark for part of the first line and lose the section named there.
+    int ReadSettingInt(const std::string& path, const char* section, const char* key,
+                       int defaultValue);
+    bool ReadSettingString(const std::string& path, const char* section, const char* key,
+                           std::string* value);
+    bool SettingsTextAfterMark(const std::string& path, std::string* text);
     std::string FilePath(const char* name) const;
     int AssignNewId();
     void ReclaimUnusedIds();

@@ -1,9 +1,12 @@
 // The settings file: the option flags in section "Detail", the settings
-// window's last position in section "Info", the launcher's hotkey in section
+// window's last position in section "Info", the hotkeys in section
 // "Hotkey".
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/Platform.h"
+#include "platform/ProfileText.h"
 #include "store/ItemStore.h"
 
 namespace {
@@ -19,6 +22,9 @@ constexpr OptionKey kOptionKeys[] = {
     {"opt7", &Options::opt7}, {"opt8", &Options::opt8},
 };
 constexpr int kNoPosition = -1;
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+// Far more than any settings file the program or a user writes.
+constexpr size_t kMaxSettingsBytes = 1 << 20;
 
 } // namespace
 
@@ -27,7 +33,7 @@ int ItemStore::ReadOptions() {
     if (!platform_->FileExists(path))
         return 0;
     for (const OptionKey& option : kOptionKeys) {
-        options_.*option.flag = platform_->ProfileReadInt(path, "Detail", option.key, 0);
+        options_.*option.flag = ReadSettingInt(path, "Detail", option.key, 0);
     }
     return 1;
 }
@@ -48,8 +54,8 @@ int ItemStore::WriteOptions() {
 void ItemStore::ReadWindowPos(int* x, int* y) {
     std::string path = SettingsFilePath();
     bool exists = platform_->FileExists(path);
-    int readX = exists ? platform_->ProfileReadInt(path, "Info", "X", kNoPosition) : kNoPosition;
-    int readY = exists ? platform_->ProfileReadInt(path, "Info", "Y", kNoPosition) : kNoPosition;
+    int readX = exists ? ReadSettingInt(path, "Info", "X", kNoPosition) : kNoPosition;
+    int readY = exists ? ReadSettingInt(path, "Info", "Y", kNoPosition) : kNoPosition;
     if (x)
         *x = readX;
     if (y)
@@ -63,6 +69,38 @@ int ItemStore::WriteWindowPos(int x, int y) {
     return xWritten && yWritten ? 1 : 0;
 }
 
-int ItemStore::ReadHotkeyText(std::string* text) {
-    return platform_->ProfileReadString(SettingsFilePath(), "Hotkey", "Launcher", text) ? 1 : 0;
+int ItemStore::ReadHotkeyText(std::string* text, const char* key) {
+    return ReadSettingString(SettingsFilePath(), "Hotkey", key, text) ? 1 : 0;
+}
+
+bool ItemStore::SettingsTextAfterMark(const std::string& path, std::string* text) {
+    std::vector<unsigned char> bytes;
+    if (platform_->ReadFileBytes(path, kMaxSettingsBytes, &bytes) != ReadResult::Ok)
+        return false;
+    std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!all.starts_with(kUtf8Mark))
+        return false;
+    text->assign(all.substr(sizeof kUtf8Mark - 1));
+    return true;
+}
+
+// In a file with the mark, what the system reads comes first: a value the
+// program wrote went to a section the system found, and is the newer one.
+int ItemStore::ReadSettingInt(const std::string& path, const char* section, const char* key,
+                              int defaultValue) {
+    std::string text;
+    std::string value;
+    if (SettingsTextAfterMark(path, &text) &&
+        !platform_->ProfileReadString(path, section, key, &value))
+        return profile_text::ReadInt(text, section, key, defaultValue);
+    return platform_->ProfileReadInt(path, section, key, defaultValue);
+}
+
+bool ItemStore::ReadSettingString(const std::string& path, const char* section, const char* key,
+                                  std::string* value) {
+    if (platform_->ProfileReadString(path, section, key, value))
+        return true;
+    std::string text;
+    return SettingsTextAfterMark(path, &text) &&
+           profile_text::ReadString(text, section, key, value);
 }

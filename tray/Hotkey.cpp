@@ -163,52 +163,82 @@ bool ParseHotkey(const std::string& text, HotkeyKeys* keys) {
     return true;
 }
 
+// The system's error after a refused registration (never 0).
+static DWORD RefusalError() {
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
 HotkeyState LauncherHotkey::Register(HWND owner, bool written, const std::string& text) {
     Unregister();
-    text_ = written ? text : kDefaultLauncherHotkey;
+    text_ = written ? text : use_.defaultText;
     HotkeyKeys keys;
     if (text_.empty()) {
         state_ = HotkeyState::Off;
-    } else if (!ParseHotkey(text_, &keys)) {
+        return state_;
+    }
+    if (!ParseHotkey(text_, &keys)) {
         state_ = HotkeyState::Unreadable;
-    } else if (!System().registerHotKey(owner, kId, keys.modifiers | kNoRepeat, keys.key)) {
-        state_ = HotkeyState::Taken;
-    } else {
+        return state_;
+    }
+    SetLastError(ERROR_SUCCESS);
+    bool registered =
+        System().registerHotKey(owner, id_, keys.modifiers | kNoRepeat, keys.key) != FALSE;
+    DWORD error = registered ? 0 : RefusalError();
+    // Windows Vista refuses the no-repeat flag it does not know; a held key
+    // then repeats, which is better than no hotkey.
+    if (!registered && error != ERROR_HOTKEY_ALREADY_REGISTERED) {
+        SetLastError(ERROR_SUCCESS);
+        registered = System().registerHotKey(owner, id_, keys.modifiers, keys.key) != FALSE;
+        error = registered ? 0 : RefusalError();
+    }
+    if (registered) {
         owner_ = owner;
         state_ = HotkeyState::Registered;
+    } else {
+        error_ = error;
+        state_ =
+            error == ERROR_HOTKEY_ALREADY_REGISTERED ? HotkeyState::Taken : HotkeyState::Refused;
     }
     return state_;
 }
 
 void LauncherHotkey::Unregister() {
     if (owner_)
-        System().unregisterHotKey(owner_, kId);
+        System().unregisterHotKey(owner_, id_);
     owner_ = nullptr;
     state_ = HotkeyState::Off;
+    error_ = 0;
 }
 
 bool LauncherHotkey::IsHotkeyMessage(UINT msg, WPARAM wParam) const {
-    return msg == WM_HOTKEY && owner_ && wParam == static_cast<WPARAM>(kId);
+    return msg == WM_HOTKEY && owner_ && wParam == static_cast<WPARAM>(id_);
 }
 
-std::string HotkeyProblemMessage(HotkeyState state, const std::string& text,
-                                 const std::string& settingsFile) {
+std::string HotkeyProblemMessage(const LauncherHotkey& hotkey, const std::string& settingsFile) {
+    const HotkeyUse& use = hotkey.Use();
+    std::string opening = std::string(use.opens) + "を開くホットキー「" + hotkey.Text();
     std::string message;
-    if (state == HotkeyState::Taken)
-        message = "ランチャーメニューを開くホットキー「" + text +
-                  "」は、他のプログラムが使用しているため使えません。";
-    else if (state == HotkeyState::Unreadable)
+    switch (hotkey.State()) {
+    case HotkeyState::Taken:
+        message = opening + "」は、他のプログラムが使用しているため使えません。";
+        break;
+    case HotkeyState::Refused:
+        message = opening + "」は、システムに登録できなかったため使えません (エラー " +
+                  std::to_string(hotkey.Error()) + ")。";
+        break;
+    case HotkeyState::Unreadable:
         // Full-width letters look like the ASCII ones in most fonts: the
         // hint tells the user what the eye cannot.
-        message = "ランチャーメニューを開くホットキー「" + text +
-                  "」を読み取れないため、ホットキーは使えません。"
-                  "キーの名前は半角で書き、修飾キー (Ctrl、Alt、Shift、Win) とキーを"
-                  "「+」でつなぎます。";
-    else
+        message = opening + "」を読み取れないため、ホットキーは使えません。"
+                            "キーの名前は半角で書き、修飾キー (Ctrl、Alt、Shift、Win) とキーを"
+                            "「+」でつなぎます。";
+        break;
+    default:
         return message;
-    return message +
-           "\n\nホットキーは、次の設定ファイルの [Hotkey] セクションにある Launcher の値で"
-           "変更できます。空にするとホットキーを使いません。変更はプログラムを次に起動した"
+    }
+    return message + "\n\nホットキーは、次の設定ファイルの [Hotkey] セクションにある " + use.key +
+           " の値で変更できます。空にするとホットキーを使いません。変更はプログラムを次に起動した"
            "ときから有効です。\n\n" +
-           settingsFile + "\n\n例:\n[Hotkey]\nLauncher=Ctrl+Alt+Space";
+           settingsFile + "\n\n例:\n[Hotkey]\n" + use.key + "=" + use.defaultText;
 }

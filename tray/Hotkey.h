@@ -16,8 +16,9 @@ struct HotkeyKeys {
     bool operator==(const HotkeyKeys&) const = default;
 };
 
-// The hotkey used when the settings file does not name one.
+// The hotkeys used when the settings file does not name them.
 inline constexpr char kDefaultLauncherHotkey[] = "Ctrl+Alt+Space";
+inline constexpr char kDefaultFindHotkey[] = "Ctrl+Alt+F";
 
 // Reads a hotkey written as modifiers and a key joined by '+' ("Ctrl+Alt+
 // Space", "win + f5"): modifiers Ctrl (Control), Alt, Shift and Win (Windows),
@@ -35,21 +36,37 @@ enum class HotkeyState {
     Registered, // the system delivers it to the window
     Unreadable, // the value is not a hotkey ParseHotkey reads
     Taken,      // another program holds these keys
+    Refused,    // the system refused them for another reason (Error says which)
 };
 
-// The launcher's hotkey, registered for one window (WM_HOTKEY with its id
-// comes to that window) until Unregister or the window's end.
+// What a hotkey opens: its words in messages, its key in the settings file
+// and the default value.
+struct HotkeyUse {
+    const char* opens; // "ランチャーメニュー"
+    const char* key;   // "Launcher"
+    const char* defaultText;
+};
+inline constexpr HotkeyUse kLauncherHotkeyUse{"ランチャーメニュー", "Launcher",
+                                              kDefaultLauncherHotkey};
+inline constexpr HotkeyUse kFindHotkeyUse{"検索ウィンドウ", "Find", kDefaultFindHotkey};
+
+// One of the program's hotkeys, registered for one window (WM_HOTKEY with its
+// id comes to that window) until Unregister or the window's end.
 class LauncherHotkey {
 public:
-    // The id the WM_HOTKEY of this hotkey carries.
+    // The ids the WM_HOTKEY of the two hotkeys carry.
     static constexpr int kId = 1;
+    static constexpr int kFindId = 2;
 
-    LauncherHotkey() = default;
+    explicit LauncherHotkey(int id = kId, const HotkeyUse& use = kLauncherHotkeyUse)
+        : id_(id), use_(use) {}
     LauncherHotkey(const LauncherHotkey&) = delete;
     LauncherHotkey& operator=(const LauncherHotkey&) = delete;
 
     // text: the value as written; written false: the settings file has no
-    // such key, and the default is used.
+    // such key, and the default is used. The keys are asked for without
+    // auto-repeat; a system that knows no such request (before Windows 7)
+    // is asked again without it.
     HotkeyState Register(HWND owner, bool written, const std::string& text);
     void Unregister();
 
@@ -57,16 +74,21 @@ public:
     bool IsHotkeyMessage(UINT msg, WPARAM wParam) const;
 
     HotkeyState State() const { return state_; }
+    // The system's error when the keys were refused, else 0.
+    DWORD Error() const { return error_; }
+    const HotkeyUse& Use() const { return use_; }
     // The hotkey's text as written (the default's when none was).
     const std::string& Text() const { return text_; }
 
 private:
+    int id_;
+    HotkeyUse use_;
     HWND owner_ = nullptr;
     HotkeyState state_ = HotkeyState::Off;
+    DWORD error_ = 0;
     std::string text_;
 };
 
 // The message telling the user that the hotkey cannot be used, naming it as
-// written and where to change it; empty for Off and Registered.
-std::string HotkeyProblemMessage(HotkeyState state, const std::string& text,
-                                 const std::string& settingsFile);
+// written, why, and where to change it; empty for Off and Registered.
+std::string HotkeyProblemMessage(const LauncherHotkey& hotkey, const std::string& settingsFile);

@@ -35,13 +35,13 @@ DWORD ErrorOfShellResult(HINSTANCE result) {
     }
 }
 
-// Opens the file with the verb "open" and no boxes of the shell's own;
-// answers the system's error, ERROR_SUCCESS when it was opened.
-DWORD OpenWithShell(const char* file, const char* arguments, const char* folder) {
+// Opens the file with the verb and no boxes of the shell's own; answers the
+// system's error, ERROR_SUCCESS when it was opened.
+DWORD OpenWithShell(const char* verb, const char* file, const char* arguments, const char* folder) {
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = "open";
+    info.lpVerb = verb;
     info.lpFile = file;
     info.lpParameters = arguments;
     info.lpDirectory = folder;
@@ -121,11 +121,44 @@ std::string Reason(const LaunchFailure& failure) {
     return reason + "（エラー " + std::to_string(failure.error) + "）";
 }
 
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Explorer on the file's folder with the file selected; a folder is opened
+// itself. A file the shell cannot name (gone) leaves its folder to open.
+void ShowInFolder(const std::string& file) {
+    if (IsFolder(file)) {
+        System().shellExecute(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return;
+    }
+    if (PIDLIST_ABSOLUTE item = ILCreateFromPathA(file.c_str())) {
+        System().openFolderAndSelectItems(item, 0, nullptr, 0);
+        ILFree(item);
+        return;
+    }
+    std::string folder = file;
+    PathRemoveFileSpecA(folder.data());
+    folder.resize(strlen(folder.c_str()));
+    if (!folder.empty())
+        System().shellExecute(nullptr, "open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 } // namespace
+
+LaunchAction LaunchActionOfKeys() {
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    bool control = GetKeyState(VK_CONTROL) < 0;
+    if (shift && control)
+        return LaunchAction::RunAsAdministrator;
+    return shift ? LaunchAction::ShowInFolder : LaunchAction::Open;
+}
 
 // Entry ids are unique, so the first match is the only one.
 bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
-                          const std::string& programFolder, LaunchFailure* failure) {
+                          const std::string& programFolder, LaunchFailure* failure,
+                          LaunchAction action) {
     for (const LaunchEntry& entry : table) {
         if (LaunchCommandBase + static_cast<UINT>(entry.id) != command)
             continue;
@@ -134,12 +167,19 @@ bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
         outcome.kind = entry.kind;
         if (entry.kind == KIND_FILE) {
             EntryCommand run = EntryCommandOf(entry.path, programFolder);
+            if (action == LaunchAction::ShowInFolder) {
+                ShowInFolder(run.file);
+                return true;
+            }
+            const char* verb = action == LaunchAction::RunAsAdministrator && !IsFolder(run.file)
+                                   ? "runas"
+                                   : "open";
             outcome.file = run.file;
-            outcome.error =
-                OpenWithShell(run.file.c_str(), OrNull(run.arguments), OrNull(run.workingFolder));
+            outcome.error = OpenWithShell(verb, run.file.c_str(), OrNull(run.arguments),
+                                          OrNull(run.workingFolder));
         } else if (entry.kind == KIND_URL) {
             outcome.file = entry.path;
-            outcome.error = OpenWithShell(entry.path, nullptr, nullptr);
+            outcome.error = OpenWithShell("open", entry.path, nullptr, nullptr);
         }
         if (failure)
             *failure = outcome;

@@ -22,6 +22,16 @@ struct LaunchFailure {
     DWORD error = ERROR_SUCCESS;
 };
 
+// What choosing an entry does, by the keys held with the click or Enter.
+enum class LaunchAction {
+    Open,               // no keys: the shell's "open"
+    RunAsAdministrator, // Ctrl+Shift: "runas", as the Start menu does
+    ShowInFolder,       // Shift: Explorer on its folder, the file selected
+};
+
+// The action of the keys held now (as of the input message being handled).
+LaunchAction LaunchActionOfKeys();
+
 // Opens the entry of the table whose launcher command this is. True when an
 // entry has that command; a group's (that of its grayed placeholder) opens
 // nothing, since a group has no path. A file entry's path is expanded and
@@ -29,8 +39,12 @@ struct LaunchFailure {
 // arguments after it, and a file starts in its own folder. The shell shows
 // no error boxes of its own; when it cannot open the entry, the failure is
 // filled in (its error stays ERROR_SUCCESS otherwise).
+// Run as administrator concerns files that are no folders; a URL has no
+// folder to show: both are opened for those. Showing a file in its folder
+// tells no failure.
 bool LaunchEntryOfCommand(std::span<const LaunchEntry> table, UINT command,
-                          const std::string& programFolder, LaunchFailure* failure = nullptr);
+                          const std::string& programFolder, LaunchFailure* failure = nullptr,
+                          LaunchAction action = LaunchAction::Open);
 
 // The message that tells which entry could not be opened, why and what was
 // asked; empty when there is nothing to tell: the entry was opened, or the

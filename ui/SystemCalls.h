@@ -17,6 +17,7 @@ struct SystemCalls {
     decltype(&Shell_NotifyIconA) notifyIcon = Shell_NotifyIconA;
     decltype(&ShellExecuteA) shellExecute = ShellExecuteA;
     decltype(&ShellExecuteExA) shellExecuteEx = ShellExecuteExA;
+    decltype(&SHOpenFolderAndSelectItems) openFolderAndSelectItems = SHOpenFolderAndSelectItems;
     decltype(&SHGetFileInfoA) getFileInfo = SHGetFileInfoA;
     decltype(&LoadLibraryExA) loadLibraryEx = LoadLibraryExA;
     decltype(&GetProcAddress) getProcAddress = GetProcAddress;

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "platform/posix/ProfileText.h"
+#include "platform/ProfileText.h"
 
 namespace {
 

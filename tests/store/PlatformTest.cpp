@@ -95,7 +95,8 @@ TEST(PlatformTest, CharactersAreReadWithTheirTrailBytes) {
 }
 
 // Case folding as the run-time library's, width folding for the Latin
-// letters and digits only; both leave kana, kanji and symbols alone.
+// letters and digits and the half-width katakana; both leave full-width
+// kana, kanji and symbols alone.
 TEST(PlatformTest, LettersFoldByCaseAndWidth) {
     struct Case {
         unsigned character;
@@ -109,7 +110,9 @@ TEST(PlatformTest, LettersFoldByCaseAndWidth) {
         {0x824F, 0x824F, '0'},    {0x8258, 0x8258, '9'},                           // ０ ９
         {0x8259, 0x8259, 0x8259}, {0x825F, 0x825F, 0x825F}, {0x8280, 0x8280, 0x8280},
         {0x829B, 0x829B, 0x829B}, {0x824E, 0x824E, 0x824E}, // just outside the rows
-        {0x8341, 0x8341, 0x8341}, {0x955C, 0x955C, 0x955C}, {0xB1, 0xB1, 0xB1}, // ア 表 ｱ
+        {0x8341, 0x8341, 0x8341}, {0x955C, 0x955C, 0x955C}, {0xB1, 0xB1, 0x8341}, // ア 表 ｱ
+        {0xA1, 0xA1, 0x8142},     {0xB0, 0xB0, 0x815B},     {0xDD, 0xDD, 0x8393}, // ｡ ｰ ﾝ
+        {0xDF, 0xDF, 0x814B},     {0xA0, 0xA0, 0xA0},       {0xA6, 0xA6, 0x8392}, // ﾟ ｦ
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.character);

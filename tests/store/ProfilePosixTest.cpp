@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
+#include "platform/ProfileText.h"
 #include "platform/posix/PosixPlatform.h"
-#include "platform/posix/ProfileText.h"
 
 namespace {
 

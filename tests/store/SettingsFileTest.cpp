@@ -201,6 +201,9 @@ TEST_F(SettingsFileTest, HotkeyTextAsWrittenAndMissingToldApart) {
         {"[Info]\r\nX=1\r\n[Hotkey]\r\nLauncher=Win+X\r\nLauncher=Alt+A\r\n", 1, "Win+X"},
         {"[Hotkey]\r\nLauncher=\x82\x62\x82\x94\x82\x92\x82\x8c+A\r\n", 1,
          "\x82\x62\x82\x94\x82\x92\x82\x8c+A"},
+        // Saved by a text editor as UTF-8 with a byte order mark.
+        {"\xEF\xBB\xBF[Hotkey]\r\nLauncher=Ctrl+Alt+K\r\n", 1, "Ctrl+Alt+K"},
+        {"\xEF\xBB\xBF[Hotkey]\r\nFind=Win+F\r\n", 0, ""},
     };
     for (const Case& c : cases) {
         WriteText(Ini(), c.file);
@@ -208,6 +211,24 @@ TEST_F(SettingsFileTest, HotkeyTextAsWrittenAndMissingToldApart) {
         EXPECT_EQ(c.found, store->ReadHotkeyText(&text)) << c.file;
         EXPECT_EQ(c.text, text) << c.file;
     }
+}
+
+// A settings file a text editor saved as UTF-8 with a byte order mark is
+// read past the mark: the section on its first line is not lost. (Wine's
+// profile reader skips the mark itself; Windows' takes it for part of the
+// line, as the native stand-in does.)
+TEST_F(SettingsFileTest, AByteOrderMarkHidesNoSection) {
+    WriteText(Ini(), "\xEF\xBB\xBF[Detail]\r\nopt3=1\r\n[Hotkey]\r\nFind=Ctrl+Shift+F\r\n");
+    EXPECT_EQ(1, store->ReadOptions());
+    EXPECT_EQ((Flags{0, 0, 1, 0, 0, 0, 0, 0}), ReadFlags());
+    std::string text;
+    EXPECT_EQ(1, store->ReadHotkeyText(&text, "Find"));
+    EXPECT_EQ("Ctrl+Shift+F", text);
+    WriteText(Ini(), "\xEF\xBB\xBF[Info]\r\nX=7\r\nY=9\r\n");
+    int x = 0, y = 0;
+    store->ReadWindowPos(&x, &y);
+    EXPECT_EQ(7, x);
+    EXPECT_EQ(9, y);
 }
 
 // The program writes the options and the window position, never the hotkey:

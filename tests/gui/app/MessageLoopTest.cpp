@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "hotkey/HotkeyKeys.h"
 #include "support/GuiTest.h"
 #include "support/LauncherTestSupport.h"
 #include "support/ProgramRun.h"
@@ -82,6 +83,44 @@ TEST_F(MessageLoopTest, ShortcutsReachTheWindowThroughTheProgramsAcceleratorTabl
     EXPECT_EQ((std::vector<WPARAM>{MAKEWPARAM(ID_TOOLS_ADD, 1), MAKEWPARAM(ID_TOOLS_DOWN, 1)}),
               commands);
     EXPECT_EQ(3u, run.StepsDone());
+}
+
+// The settings window's shortcuts are its own: Ctrl+I and Ctrl+Down typed in
+// the search window (opened by its hotkey) add and move nothing, even with
+// the settings window open behind it.
+TEST_F(MessageLoopTest, ShortcutsTypedInTheSearchWindowStayThere) {
+    Prepare(Shown());
+    RealHotkeyCalls realCalls;
+    ProgramRun run(folder.Path());
+    commands.clear();
+    HWND edit = nullptr;
+    run.ThenDo([](HWND window) {
+        settingsProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordCommands)));
+        PressKeys({VK_CONTROL, VK_MENU, 'F'});
+    });
+    run.Then([&edit](HWND) {
+        HWND search = FindWindowA("BrindlewaySearch", nullptr);
+        if (!search || !IsWindowVisible(search) || GetForegroundWindow() != search)
+            return false;
+        edit = GetFocus();
+        PressWithControl('I');
+        PressWithControl(VK_DOWN);
+        PressKeys({'X'});
+        return true;
+    });
+    // The letter typed after them has arrived: so have they.
+    run.Then([&edit](HWND) {
+        char text[16] = {};
+        GetWindowTextA(edit, text, sizeof text);
+        return std::string(text) == "x";
+    });
+    run.ThenDo([](HWND window) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(settingsProc));
+    });
+    run.Run();
+    EXPECT_EQ(4u, run.StepsDone());
+    EXPECT_TRUE(commands.empty());
 }
 
 TEST_F(MessageLoopTest, AQuitMessageEndsNothing) {

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "HotkeyKeys.h"
 #include "resource.h"
 #include "support/DialogDriving.h"
 #include "support/Foreground.h"
@@ -19,43 +21,6 @@
 #include "ui/SystemCalls.h"
 
 namespace {
-
-// The real hotkey calls in place of the test programs' stand-ins.
-class RealHotkeyCalls {
-public:
-    RealHotkeyCalls() : saved_(System()) {
-        System().registerHotKey = RegisterHotKey;
-        System().unregisterHotKey = UnregisterHotKey;
-    }
-    ~RealHotkeyCalls() {
-        System().registerHotKey = saved_.registerHotKey;
-        System().unregisterHotKey = saved_.unregisterHotKey;
-    }
-    RealHotkeyCalls(const RealHotkeyCalls&) = delete;
-    RealHotkeyCalls& operator=(const RealHotkeyCalls&) = delete;
-
-private:
-    SystemCalls saved_;
-};
-
-// Presses the keys in order and lets them go in reverse, as a hand does.
-void PressKeys(const std::vector<WORD>& keys) {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT down{};
-        down.type = INPUT_KEYBOARD;
-        down.ki.wVk = key;
-        inputs.push_back(down);
-    }
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
-        INPUT up{};
-        up.type = INPUT_KEYBOARD;
-        up.ki.wVk = *key;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(up);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
 
 const std::vector<WORD> kCtrlAltSpace = {VK_CONTROL, VK_MENU, VK_SPACE};
 
@@ -69,6 +34,19 @@ bool KeysAreFree(UINT modifiers, UINT key) {
         UnregisterHotKey(probe, 7);
     DestroyWindow(probe);
     return free;
+}
+
+// The path of the settings file, as the message names it.
+std::string IniPath(const TempFolder& folder) {
+    return folder.File("Brindleway.ini");
+}
+
+void ExpectToldWhereToChange(const SeenMessage& seen, const std::string& ini) {
+    EXPECT_EQ(Application::Instance().Name(), seen.caption);
+    EXPECT_TRUE(seen.exclamation);
+    EXPECT_NE(std::string::npos, seen.text.find("[Hotkey]")) << seen.text;
+    EXPECT_NE(std::string::npos, seen.text.find("Launcher")) << seen.text;
+    EXPECT_NE(std::string::npos, seen.text.find(ini)) << seen.text;
 }
 
 class HotkeyTest : public SettingsWindowTest {
@@ -195,17 +173,128 @@ TEST_F(HotkeyTest, WhileADialogIsOpenTheKeysBringItToTheFront) {
     EXPECT_EQ(1u, MenusOpenedByKeys(kCtrlAltSpace).size());
 }
 
-// The path of the settings file, as the message names it.
-std::string IniPath(const TempFolder& folder) {
-    return folder.File("Brindleway.ini");
+// Presses the keys once, as the first menu opens: the menu's loop takes
+// them; closes the menu after a while should the keys not.
+class KeysInTheOpenMenu {
+public:
+    KeysInTheOpenMenu(HWND window, std::vector<WORD> keys)
+        : window_(window), keys_(keys), saved_(System()) {
+        active_ = this;
+        System().trackPopupMenu = Track;
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+        timer_ = SetTimer(nullptr, 0, 5000, CloseMenu);
+    }
+    ~KeysInTheOpenMenu() {
+        System().trackPopupMenu = saved_.trackPopupMenu;
+        KillTimer(nullptr, timer_);
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+        active_ = nullptr;
+    }
+    KeysInTheOpenMenu(const KeysInTheOpenMenu&) = delete;
+    KeysInTheOpenMenu& operator=(const KeysInTheOpenMenu&) = delete;
+
+    int menusOpened = 0;
+    int menusTracked = 0;
+    bool pressed = false;
+    bool closedByTimer = false;
+
+private:
+    static BOOL WINAPI Track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                             const RECT* rect) {
+        ++active_->menusTracked;
+        return TrackPopupMenu(menu, flags, x, y, reserved, owner, rect);
+    }
+    static void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
+        active_->closedByTimer = true;
+        EndMenu();
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        KeysInTheOpenMenu& self = *active_;
+        if (msg == WM_INITMENUPOPUP && self.menusOpened++ == 0) {
+            self.pressed = true;
+            PressKeys(self.keys_);
+        }
+        return CallWindowProcA(self.previous_, hwnd, msg, wParam, lParam);
+    }
+
+    static inline KeysInTheOpenMenu* active_ = nullptr;
+    HWND window_;
+    std::vector<WORD> keys_;
+    SystemCalls saved_;
+    WNDPROC previous_ = nullptr;
+    UINT_PTR timer_ = 0;
+};
+
+// The hotkey pressed while the launcher menu is open closes it, as it would
+// close any hotkey launcher's menu; no second menu is tracked inside the
+// first (Windows refuses that; Wine opened one inside the system menu).
+TEST_F(HotkeyTest, TheKeysPressedAgainCloseTheOpenMenu) {
+    Prepare(nullptr);
+    OpenAnswering();
+    OtherProgramWindow other;
+    ASSERT_TRUE(other.PutInFront());
+    KeysInTheOpenMenu keys(Handle(), kCtrlAltSpace);
+    PressKeys(kCtrlAltSpace);
+    // The menu is tracked inside the dispatch of the first hotkey message,
+    // so it has closed by the time the pump looks again.
+    ASSERT_TRUE(PumpUntil([&] { return keys.pressed; }, 20000));
+    EXPECT_EQ(1, keys.menusOpened);
+    EXPECT_EQ(1, keys.menusTracked);
+    EXPECT_FALSE(keys.closedByTimer);
 }
 
-void ExpectToldWhereToChange(const SeenMessage& seen, const std::string& ini) {
-    EXPECT_EQ(Application::Instance().Name(), seen.caption);
-    EXPECT_TRUE(seen.exclamation);
-    EXPECT_NE(std::string::npos, seen.text.find("[Hotkey]")) << seen.text;
-    EXPECT_NE(std::string::npos, seen.text.find("Launcher")) << seen.text;
-    EXPECT_NE(std::string::npos, seen.text.find(ini)) << seen.text;
+// Registration of the keys in the system's place: refuses what it is told
+// to, and passes the rest to the system.
+struct HotkeyRefusal {
+    static inline UINT refusedModifier = 0; // refused when among the modifiers
+    static inline DWORD error = 0;
+    static inline std::vector<UINT> asked;
+    static BOOL WINAPI Register(HWND window, int id, UINT modifiers, UINT key) {
+        asked.push_back(modifiers);
+        if (refusedModifier == 0 || (modifiers & refusedModifier)) {
+            SetLastError(error);
+            return FALSE;
+        }
+        return RegisterHotKey(window, id, modifiers, key);
+    }
+};
+
+// A system that does not know the no-repeat flag (Windows Vista) refuses
+// the keys with it: they are asked for again without it, and work.
+TEST_F(HotkeyTest, KeysRefusedWithTheNoRepeatFlagAreTakenWithoutIt) {
+    HotkeyRefusal::refusedModifier = MOD_NOREPEAT;
+    HotkeyRefusal::error = ERROR_INVALID_PARAMETER;
+    HotkeyRefusal::asked.clear();
+    System().registerHotKey = HotkeyRefusal::Register;
+    Prepare("Ctrl+Alt+F6");
+    OpenAnswering();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(HotkeyState::Registered, window->Hotkey().State());
+    EXPECT_NE(HotkeyRefusal::asked.end(),
+              std::find(HotkeyRefusal::asked.begin(), HotkeyRefusal::asked.end(),
+                        UINT{MOD_CONTROL | MOD_ALT}));
+    std::vector<HMENU> opened = MenusOpenedByKeys({VK_CONTROL, VK_MENU, VK_F6});
+    ASSERT_EQ(1u, opened.size());
+    EXPECT_EQ(window->LauncherMenuHandle(), opened[0]);
+}
+
+// Keys the system refuses for another reason than another program's hold
+// are told as refused by the system, with its error, not as taken.
+TEST_F(HotkeyTest, KeysRefusedByTheSystemAreToldInTheirOwnWords) {
+    HotkeyRefusal::refusedModifier = 0;
+    HotkeyRefusal::error = ERROR_ACCESS_DENIED;
+    System().registerHotKey = HotkeyRefusal::Register;
+    Prepare("Ctrl+Alt+F6");
+    WritePrivateProfileStringA("Hotkey", "Find", "", IniPath(folder).c_str());
+    OpenAnswering();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].text.find("ランチャーメニューを開くホットキー「Ctrl+Alt+F6」は、"
+                                        "システムに登録できなかったため使えません (エラー 5)。"))
+        << messages[0].text;
+    EXPECT_EQ(std::string::npos, messages[0].text.find("他のプログラム"));
+    ExpectToldWhereToChange(messages[0], IniPath(folder));
+    EXPECT_EQ(HotkeyState::Refused, window->Hotkey().State());
 }
 
 // A value that is no hotkey is told once, after the tray icon is there,
@@ -239,6 +328,22 @@ TEST_F(HotkeyTest, AValueThatCannotBeReadIsToldOnceAsWritten) {
                                  IniPath(folder).c_str());
         EXPECT_EQ(value.substr(0, 255), kept);
     }
+}
+
+// The search window's hotkey is read, refused and told like the launcher
+// menu's, under its own key and words; the launcher's keys still work.
+TEST_F(HotkeyTest, AFindValueThatCannotBeReadIsToldUnderItsOwnKey) {
+    Prepare(nullptr);
+    WritePrivateProfileStringA("Hotkey", "Find", "Ctrl+Alt+Fx", IniPath(folder).c_str());
+    OpenAnswering();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(0u, messages[0].text.find(
+                      "検索ウィンドウを開くホットキー「Ctrl+Alt+Fx」を読み取れないため"))
+        << messages[0].text;
+    EXPECT_NE(std::string::npos, messages[0].text.find("Find=Ctrl+Alt+F")) << messages[0].text;
+    EXPECT_EQ(HotkeyState::Unreadable, window->FindHotkey().State());
+    EXPECT_EQ(HotkeyState::Registered, window->Hotkey().State());
+    EXPECT_TRUE(KeysAreFree(MOD_CONTROL | MOD_ALT, 'F'));
 }
 
 // Another program, run for the test: it holds the keys until released.

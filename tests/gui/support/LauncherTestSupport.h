@@ -87,6 +87,7 @@ public:
         System().shellExecute = Execute;
         System().shellExecuteEx = ExecuteEx;
         System().notifyIcon = NotifyIcon;
+        System().openFolderAndSelectItems = OpenFolderAndSelect;
     }
     ~ShellRecorder() {
         System() = saved_;
@@ -165,6 +166,18 @@ private:
         info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(active_->executeResult));
         SetLastError(active_->executeError == kResultOnly ? ERROR_SUCCESS : active_->executeError);
         return FALSE;
+    }
+    // Recorded with the path of the item to select.
+    static HRESULT WINAPI OpenFolderAndSelect(PCIDLIST_ABSOLUTE folder, UINT count,
+                                              PCUITEMID_CHILD_ARRAY, DWORD) {
+        ShellCall call;
+        call.function = "SHOpenFolderAndSelectItems";
+        char path[MAX_PATH] = {};
+        SHGetPathFromIDListA(folder, path);
+        call.file = path;
+        call.size = count;
+        active_->calls.push_back(call);
+        return S_OK;
     }
     static BOOL WINAPI NotifyIcon(DWORD message, PNOTIFYICONDATAA data) {
         ShellRecorder& self = *active_;

@@ -1,4 +1,4 @@
-#include "platform/posix/ProfileText.h"
+#include "platform/ProfileText.h"
 
 #include <cstdint>
 #include <cstring>

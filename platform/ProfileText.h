@@ -1,5 +1,7 @@
 // The Windows profile (INI) rules on a file's bytes, for the posix stand-in
-// of GetPrivateProfileIntA and WritePrivateProfileStringA:
+// of GetPrivateProfileIntA and WritePrivateProfileStringA, and for reading a
+// file the ANSI functions cannot (one that starts with a UTF-8 byte order
+// mark):
 // - section and key names compare without case (ASCII letters; the second
 //   byte of a Shift-JIS character compares exactly), blanks around names and
 //   around '=' do not count;
