@@ -244,6 +244,11 @@ private:
     LauncherHotkey findHotkey{LauncherHotkey::kFindId, kFindHotkeyUse};
     // While a tray menu is tracked: a hotkey then closes it.
     bool trayMenuOpen = false;
+    // A tray menu ended without a choice while a modifier key was held, at
+    // this tick: the first key of a hotkey's chord (Alt) closed it, and the
+    // hotkey that comes of the chord closes nothing more.
+    bool trayMenuEndedInChord = false;
+    DWORD trayMenuEndedAt = 0;
 
     bool firstRun = false;
     // The window has been hidden (it is created so) since the working table

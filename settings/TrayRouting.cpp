@@ -12,6 +12,18 @@
 
 namespace {
 
+// How soon after a menu ended at a chord's first key its hotkey counts as
+// the one that closed it: a chord is typed in well under this.
+constexpr LONG kChordMs = 1000;
+
+bool AnyModifierKeyHeld() {
+    for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN}) {
+        if (GetAsyncKeyState(key) < 0)
+            return true;
+    }
+    return false;
+}
+
 // Posted after an answer to a character typed in the launcher menu that
 // chose an item to highlight; handled once the menu has acted on it.
 constexpr UINT WM_CHECKMENUHIGHLIGHT = WM_APP + 3;
@@ -72,6 +84,8 @@ void SettingsWindow::RunTrayMenu(HMENU menu, int x, int y) {
     trayMenuOpen = true;
     UINT command = TrackTrayMenu(menu, trayMenuOwner, x, y);
     trayMenuOpen = false;
+    trayMenuEndedInChord = command == 0 && AnyModifierKeyHeld();
+    trayMenuEndedAt = GetTickCount();
     trayMenuOwner = nullptr;
     if (command != 0)
         Send(WM_COMMAND, command);
@@ -125,6 +139,14 @@ void SettingsWindow::OnHotkey(bool find) {
     if (trayMenuOpen) {
         EndMenu();
         return;
+    }
+    // A menu ends at the Alt key of the chord, before the hotkey's own key
+    // is down (Windows and Wine alike close a menu on Alt): the hotkey that
+    // follows is the one that closed it.
+    if (trayMenuEndedInChord) {
+        trayMenuEndedInChord = false;
+        if (GetMessageTime() - static_cast<LONG>(trayMenuEndedAt) < kChordMs)
+            return;
     }
     if (searchWindow.IsOpen()) {
         searchWindow.Close();
