@@ -58,10 +58,7 @@ HFONT MenuFont(UINT dpi) {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = kNonClientMetricsSize;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0);
-    UINT systemDpi = SystemDpi();
-    if (dpi != systemDpi)
-        metrics.lfMenuFont.lfHeight =
-            MulDiv(metrics.lfMenuFont.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+    ScaleSystemFontToDpi(&metrics.lfMenuFont, dpi);
     if (!menuFont ||
         std::memcmp(&menuFontSource, &metrics.lfMenuFont, sizeof menuFontSource) != 0) {
         menuFont.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
@@ -89,7 +86,8 @@ int TargetBitsPerPixel(HDC dc) {
     return GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
 }
 
-// An image of another size is scaled to the size asked for.
+} // namespace
+
 bool DrawImage(const IconImages::Image& image, HDC dc, int x, int y, int size) {
     if (!image.list || image.index < 0)
         return false;
@@ -105,6 +103,8 @@ bool DrawImage(const IconImages::Image& image, HDC dc, int x, int y, int size) {
     DestroyIcon(icon);
     return drawn;
 }
+
+namespace {
 
 // An icon drawn from an image list is blended onto the item's background
 // anew on every paint, which costs far more than the rest of the item. Each

@@ -46,6 +46,10 @@ UINT MenuDpi(HWND window);
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure);
 void MeasureMenuItem(HWND window, MEASUREITEMSTRUCT* measure, UINT dpi);
 
+// Draws the image at the size in pixels; an image of another size (one not
+// made for this size yet) is scaled to it. False when nothing was drawn.
+bool DrawImage(const IconImages::Image& image, HDC dc, int x, int y, int size);
+
 // Draws the item with its icon from the images.
 void DrawMenuItem(const DRAWITEMSTRUCT* draw, IconImages& images);
 void DrawMenuItem(const DRAWITEMSTRUCT* draw, IconImages& images, UINT dpi);

@@ -6,6 +6,7 @@
 
 #include "store/EntrySearch.h"
 #include "tray/LauncherMenu.h"
+#include "tray/OwnerDraw.h"
 #include "ui/Dpi.h"
 #include "ui/EntryPath.h"
 #include "ui/ShellIcons.h"
@@ -38,10 +39,7 @@ HFONT MessageFont(UINT dpi) {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    UINT systemDpi = SystemDpi();
-    if (dpi != systemDpi)
-        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight,
-                                                static_cast<int>(dpi), static_cast<int>(systemDpi));
+    ScaleSystemFontToDpi(&metrics.lfMessageFont, dpi);
     return CreateFontIndirectA(&metrics.lfMessageFont);
 }
 
@@ -51,26 +49,6 @@ int FontHeight(HWND window, HFONT font) {
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc.Get(), &metrics);
     return metrics.tmHeight;
-}
-
-// The icon's image at the size drawn; an image of another size (one not
-// made for this DPI yet) is drawn stretched to it for the time being.
-void DrawIcon(IconImages& icons, int icon, HDC dc, int x, int y, int size) {
-    IconImages::Image image = icons.ImageAt(icon, size);
-    if (!image.list || image.index < 0)
-        return;
-    int width = 0;
-    int height = 0;
-    ImageList_GetIconSize(image.list, &width, &height);
-    if (width == size && height == size) {
-        ImageList_Draw(image.list, image.index, dc, x, y, ILD_TRANSPARENT);
-        return;
-    }
-    HICON handle = ImageList_GetIcon(image.list, image.index, ILD_TRANSPARENT);
-    if (!handle)
-        return;
-    DrawIconEx(dc, x, y, handle, size, size, 0, nullptr, DI_NORMAL);
-    DestroyIcon(handle);
 }
 
 // Whether the font draws the character itself rather than a box.
@@ -335,8 +313,8 @@ void SearchWindow::DrawRow(const DRAWITEMSTRUCT* draw) {
     }
     if (row.icon >= 0 && icons_) {
         int size = ScaleForDpi(kIconSize, dpi_);
-        DrawIcon(*icons_, row.icon, dc, rect.left + ScaleForDpi(kIconLeft, dpi_),
-                 rect.top + (rect.bottom - rect.top - size) / 2, size);
+        DrawImage(icons_->ImageAt(row.icon, size), dc, rect.left + ScaleForDpi(kIconLeft, dpi_),
+                  rect.top + (rect.bottom - rect.top - size) / 2, size);
     }
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT measured = text;

@@ -45,6 +45,12 @@ UINT SystemDpi() {
     return ScreenDpi();
 }
 
+void ScaleSystemFontToDpi(LOGFONTA* font, UINT dpi) {
+    UINT systemDpi = SystemDpi();
+    if (dpi != systemDpi)
+        font->lfHeight = MulDiv(font->lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+}
+
 UINT DpiForWindow(HWND window) {
     static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(User32(), "GetDpiForWindow");
     if (getDpiForWindow && window) {

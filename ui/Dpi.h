@@ -18,6 +18,10 @@ inline int ScaleForDpi(int pixels, UINT dpi) {
 // metrics without a DPI are made for.
 UINT SystemDpi();
 
+// A system font (from SPI_GETNONCLIENTMETRICS, made for the system's DPI)
+// at the size it has at the DPI given.
+void ScaleSystemFontToDpi(LOGFONTA* font, UINT dpi);
+
 // The DPI of the monitor the window is on.
 UINT DpiForWindow(HWND window);
 
