@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "bench/BenchTable.h"
+#include "bench/LinuxProcess.h"
 #include "bench/Stats.h"
 
 namespace {
@@ -108,20 +109,6 @@ bool Answers(HWND hwnd) {
     return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &reply) != 0;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
 // The Linux process whose command line names the program file: Wine puts
 // the Windows path of the program first in it.
 std::string LinuxProcessOf(const std::string& exe) {
@@ -153,24 +140,6 @@ double StatusKb(const std::string& status, const char* key) {
     if (at == std::string::npos)
         return -1;
     return std::atof(status.c_str() + at + lstrlenA(key));
-}
-
-// utime + stime of the process, in milliseconds (the kernel counts in
-// hundredths of a second).
-double CpuMs(const std::string& proc) {
-    std::string stat = ReadWholeFile(proc + "\\stat");
-    size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    // Fields after the name: state is field 3, utime 14, stime 15.
-    const char* p = stat.c_str() + close + 2;
-    long long fields[13] = {};
-    p = std::strchr(p, ' ');
-    for (int i = 0; i < 13 && p; ++i) {
-        fields[i] = std::atoll(p + 1);
-        p = std::strchr(p + 1, ' ');
-    }
-    return 10.0 * static_cast<double>(fields[10] + fields[11]);
 }
 
 // Whether every item of the menu window shows an icon: the items of the
@@ -291,9 +260,9 @@ void RunOnce(Program* program) {
     std::string status = proc.empty() ? std::string() : ReadWholeFile(proc + "\\status");
     program->privateKb.push_back(StatusKb(status, "RssAnon:"));
     program->residentKb.push_back(StatusKb(status, "VmRSS:"));
-    double before = proc.empty() ? -1 : CpuMs(proc);
+    double before = proc.empty() ? -1 : ProcessCpuMs(proc);
     Sleep(kIdleMs);
-    double after = proc.empty() ? -1 : CpuMs(proc);
+    double after = proc.empty() ? -1 : ProcessCpuMs(proc);
     program->cpuMs.push_back(before < 0 || after < 0 ? -1 : after - before);
     // What stays while the program waits in the tray: threads that had
     // work at the start may have ended by now.
