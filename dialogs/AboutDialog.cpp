@@ -1,6 +1,6 @@
 #include "dialogs/AboutDialog.h"
 
-#include <cstdio>
+#include <string>
 
 #include "resource.h"
 #include "ui/SystemCalls.h"
@@ -13,10 +13,15 @@ BOOL AboutDialog::OnInitDialog() {
     return TRUE;
 }
 
+// "Version 0.20": the version with two decimals, rounded as "%0.2f" would
+// print it. Formatted by hand: the C library's printf, with its floating-
+// point conversion, would add some 20 KB to the program for this one line.
 void AboutDialog::ShowVersion() {
-    char text[64];
-    std::snprintf(text, sizeof text, "Version %0.2f", static_cast<double>(kVersion));
-    Item(IDC_ABOUT_VERSION).SetText(text);
+    const long hundredths = static_cast<long>(kVersion * 100.0f + 0.5f);
+    const std::string decimals = std::to_string(hundredths % 100);
+    const std::string text = "Version " + std::to_string(hundredths / 100) + "." +
+                             (decimals.size() < 2 ? "0" : "") + decimals;
+    Item(IDC_ABOUT_VERSION).SetText(text.c_str());
 }
 
 // The link keeps the dialog's font, underlined.

@@ -1,6 +1,6 @@
 #include "dialogs/OptionsDialog.h"
 
-#include <cstdio>
+#include <string>
 
 #include "dialogs/Autostart.h"
 #include "dialogs/BrokenEntries.h"
@@ -176,10 +176,8 @@ bool OptionsDialog::OnMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) 
 
 // The popup from the help file's text file for the control under F1.
 BOOL OptionsDialog::ShowControlHelp(const HELPINFO* info) {
-    char file[512];
-    std::snprintf(file, sizeof file, "%s::/Brindleway.txt",
-                  Application::Instance().HelpFilePath().c_str());
-    HWND help = CallHtmlHelp(static_cast<HWND>(info->hItemHandle), file, HH_TP_HELP_WM_HELP,
+    const std::string file = Application::Instance().HelpFilePath() + "::/Brindleway.txt";
+    HWND help = CallHtmlHelp(static_cast<HWND>(info->hItemHandle), file.c_str(), HH_TP_HELP_WM_HELP,
                              reinterpret_cast<DWORD_PTR>(kHelpMap));
     return help ? TRUE : FALSE;
 }

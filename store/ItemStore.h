@@ -114,8 +114,9 @@ private:
     // The settings file's values. A file a text editor saved with a UTF-8
     // byte order mark is read past the mark: the system's reader would take
     // the mark for part of the first line and lose the section named there.
-    int ReadSettingInt(const std::string& path, const char* section, const char* key,
-                       int defaultValue);
+    // markedText is the file's text after its mark, null for a file without.
+    int ReadSettingInt(const std::string& path, const std::string* markedText, const char* section,
+                       const char* key, int defaultValue);
     bool ReadSettingString(const std::string& path, const char* section, const char* key,
                            std::string* value);
     bool SettingsTextAfterMark(const std::string& path, std::string* text);

@@ -32,8 +32,13 @@ int ItemStore::ReadOptions() {
     std::string path = SettingsFilePath();
     if (!platform_->FileExists(path))
         return 0;
+    // The file's bytes are read once for all the keys: every read is a
+    // round of system calls, and the program reads the options as it starts.
+    std::string text;
+    const bool marked = SettingsTextAfterMark(path, &text);
     for (const OptionKey& option : kOptionKeys) {
-        options_.*option.flag = ReadSettingInt(path, "Detail", option.key, 0);
+        options_.*option.flag =
+            ReadSettingInt(path, marked ? &text : nullptr, "Detail", option.key, 0);
     }
     return 1;
 }
@@ -54,8 +59,10 @@ int ItemStore::WriteOptions() {
 void ItemStore::ReadWindowPos(int* x, int* y) {
     std::string path = SettingsFilePath();
     bool exists = platform_->FileExists(path);
-    int readX = exists ? ReadSettingInt(path, "Info", "X", kNoPosition) : kNoPosition;
-    int readY = exists ? ReadSettingInt(path, "Info", "Y", kNoPosition) : kNoPosition;
+    std::string text;
+    const std::string* marked = exists && SettingsTextAfterMark(path, &text) ? &text : nullptr;
+    int readX = exists ? ReadSettingInt(path, marked, "Info", "X", kNoPosition) : kNoPosition;
+    int readY = exists ? ReadSettingInt(path, marked, "Info", "Y", kNoPosition) : kNoPosition;
     if (x)
         *x = readX;
     if (y)
@@ -86,13 +93,11 @@ bool ItemStore::SettingsTextAfterMark(const std::string& path, std::string* text
 
 // In a file with the mark, what the system reads comes first: a value the
 // program wrote went to a section the system found, and is the newer one.
-int ItemStore::ReadSettingInt(const std::string& path, const char* section, const char* key,
-                              int defaultValue) {
-    std::string text;
+int ItemStore::ReadSettingInt(const std::string& path, const std::string* markedText,
+                              const char* section, const char* key, int defaultValue) {
     std::string value;
-    if (SettingsTextAfterMark(path, &text) &&
-        !platform_->ProfileReadString(path, section, key, &value))
-        return profile_text::ReadInt(text, section, key, defaultValue);
+    if (markedText && !platform_->ProfileReadString(path, section, key, &value))
+        return profile_text::ReadInt(*markedText, section, key, defaultValue);
     return platform_->ProfileReadInt(path, section, key, defaultValue);
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -683,8 +684,36 @@ TEST_F(Resources, PromptStrings) {
                  buffer);
 }
 
+// The alpha of every pixel of the icon as the system decodes it, top row
+// first.
+std::vector<BYTE> LoadedAlpha(HICON icon, int size) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return {};
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::vector<BYTE> bgra(static_cast<size_t>(size) * size * 4);
+    HDC screen = GetDC(nullptr);
+    const int rows =
+        GetDIBits(screen, info.hbmColor, 0, size, bgra.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    if (rows != size)
+        return {};
+    std::vector<BYTE> alpha;
+    for (size_t i = 3; i < bgra.size(); i += 4)
+        alpha.push_back(bgra[i]);
+    return alpha;
+}
+
 // An image of its own for each size the system asks for at 100, 125, 150
-// and 200 %: small icons 16, 20, 24, 32; large ones 32, 40, 48, 64.
+// and 200 %: small icons 16, 20, 24, 32; large ones 32, 40, 48, 64. Those
+// loaded at 100 and 125 % are bitmaps, the 48 and 64 px ones PNGs.
 TEST_F(Resources, IconHas32BitImagesForEveryDpi) {
     const HRSRC group = FindResourceA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY), RT_GROUP_ICON);
     ASSERT_NE(nullptr, group);
@@ -695,32 +724,41 @@ TEST_F(Resources, IconHas32BitImagesForEveryDpi) {
         const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
         const HRSRC image = FindResourceA(Module(), MAKEINTRESOURCEA(id), RT_ICON);
         ASSERT_NE(nullptr, image);
-        const auto* header =
-            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(Module(), image)));
-        ASSERT_NE(nullptr, header);
-        EXPECT_EQ(size, header->biWidth);
-        EXPECT_EQ(2 * size, header->biHeight);
-        EXPECT_EQ(32, header->biBitCount);
-
-        // Transparent corners, an opaque middle and soft edges in between;
-        // the AND mask agrees with the alpha channel.
-        const auto* pixels = reinterpret_cast<const BYTE*>(header + 1);
-        const BYTE* mask = pixels + size * size * 4;
-        const int maskStride = ((size + 31) / 32) * 4;
-        int partial = 0;
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                const BYTE alpha = pixels[(y * size + x) * 4 + 3];
-                const bool masked = (mask[y * maskStride + x / 8] & (0x80 >> (x % 8))) != 0;
-                EXPECT_EQ(alpha < 128, masked) << "pixel " << x << "," << y;
-                if (alpha > 0 && alpha < 255)
-                    ++partial;
+        const auto* stored = static_cast<const BYTE*>(LockResource(LoadResource(Module(), image)));
+        ASSERT_NE(nullptr, stored);
+        ASSERT_LE(24u, SizeofResource(Module(), image));
+        if (size >= 48) {
+            // A PNG whose header says RGBA, 8 bits a channel, of the size.
+            ASSERT_EQ(0, std::memcmp(stored, "\x89PNG\r\n\x1a\n", 8));
+            ASSERT_EQ(0, std::memcmp(stored + 12, "IHDR", 4));
+            auto bigEndian = [&](int at) {
+                return stored[at] << 24 | stored[at + 1] << 16 | stored[at + 2] << 8 |
+                       stored[at + 3];
+            };
+            EXPECT_EQ(size, bigEndian(16));
+            EXPECT_EQ(size, bigEndian(20));
+            EXPECT_EQ(8, stored[24]);
+            EXPECT_EQ(6, stored[25]);
+        } else {
+            const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(stored);
+            EXPECT_EQ(size, header->biWidth);
+            EXPECT_EQ(2 * size, header->biHeight);
+            EXPECT_EQ(32, header->biBitCount);
+            // The AND mask agrees with the alpha channel.
+            const auto* pixels = reinterpret_cast<const BYTE*>(header + 1);
+            const BYTE* mask = pixels + size * size * 4;
+            const int maskStride = ((size + 31) / 32) * 4;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const BYTE alpha = pixels[(y * size + x) * 4 + 3];
+                    const bool masked = (mask[y * maskStride + x / 8] & (0x80 >> (x % 8))) != 0;
+                    EXPECT_EQ(alpha < 128, masked) << "pixel " << x << "," << y;
+                }
             }
         }
-        EXPECT_EQ(0, pixels[3]) << "corner";
-        EXPECT_EQ(255, pixels[((size / 2) * size + size / 2) * 4 + 3]) << "middle";
-        EXPECT_LT(0, partial) << "no anti-aliased edge";
 
+        // As the system loads it: of the size, with transparent corners, an
+        // opaque middle and soft edges in between.
         const HICON icon = static_cast<HICON>(
             LoadImageA(Module(), MAKEINTRESOURCEA(IDI_BRINDLEWAY), IMAGE_ICON, size, size, 0));
         ASSERT_NE(nullptr, icon);
@@ -732,7 +770,14 @@ TEST_F(Resources, IconHas32BitImagesForEveryDpi) {
         EXPECT_EQ(size, bm.bmHeight);
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
+        const std::vector<BYTE> alpha = LoadedAlpha(icon, size);
         DestroyIcon(icon);
+        ASSERT_EQ(static_cast<size_t>(size) * size, alpha.size());
+        EXPECT_EQ(0, alpha[0]) << "corner";
+        EXPECT_EQ(255, alpha[(size / 2) * size + size / 2]) << "middle";
+        EXPECT_LT(
+            0, std::count_if(alpha.begin(), alpha.end(), [](BYTE a) { return a > 0 && a < 255; }))
+            << "no anti-aliased edge";
     }
 }
 

@@ -78,14 +78,18 @@ TEST_F(SettingsFileTest, NegativePositionReadsBack) {
     EXPECT_EQ(-1, y);
 }
 
+// The file's bytes are read once for all the options and once for the
+// position, not once for each key: the program reads them as it starts.
 TEST_F(SettingsFileTest, ExampleFileReadsBack) {
     WriteText(Ini(), kExample);
     EXPECT_EQ(1, store->ReadOptions());
     EXPECT_EQ((Flags{0, 1, 0, 0, 1, 0, 0, 0}), ReadFlags());
+    EXPECT_EQ(1, platform.byteReads);
     int x = 0, y = 0;
     store->ReadWindowPos(&x, &y);
     EXPECT_EQ(120, x);
     EXPECT_EQ(80, y);
+    EXPECT_EQ(2, platform.byteReads);
 }
 
 TEST_F(SettingsFileTest, WriteOptionsWithOnlyOpt5CreatesTheFile) {

@@ -263,6 +263,7 @@ bool TestPlatform::RemoveFile(const std::string& path) {
 
 ReadResult TestPlatform::ReadFileBytes(const std::string& path, size_t maxBytes,
                                        std::vector<unsigned char>* bytes) {
+    ++byteReads;
     if (path == refusedPath) {
         bytes->clear();
         return ReadResult::Failed;

@@ -92,6 +92,8 @@ public:
     std::string refusedPath;
 
     int writes = 0;
+    // Every ReadFileBytes, whatever its result.
+    int byteReads = 0;
     // The file operations in order, by file names without folder:
     // "create x", "flush x", "replace x y", "copy x y", "remove x".
     std::vector<std::string> events;
