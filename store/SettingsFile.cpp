@@ -58,11 +58,14 @@ int ItemStore::WriteOptions() {
 
 void ItemStore::ReadWindowPos(int* x, int* y) {
     std::string path = SettingsFilePath();
-    bool exists = platform_->FileExists(path);
-    std::string text;
-    const std::string* marked = exists && SettingsTextAfterMark(path, &text) ? &text : nullptr;
-    int readX = exists ? ReadSettingInt(path, marked, "Info", "X", kNoPosition) : kNoPosition;
-    int readY = exists ? ReadSettingInt(path, marked, "Info", "Y", kNoPosition) : kNoPosition;
+    int readX = kNoPosition;
+    int readY = kNoPosition;
+    if (platform_->FileExists(path)) {
+        std::string text;
+        const std::string* marked = SettingsTextAfterMark(path, &text) ? &text : nullptr;
+        readX = ReadSettingInt(path, marked, "Info", "X", kNoPosition);
+        readY = ReadSettingInt(path, marked, "Info", "Y", kNoPosition);
+    }
     if (x)
         *x = readX;
     if (y)

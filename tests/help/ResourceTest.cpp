@@ -684,12 +684,9 @@ TEST_F(Resources, PromptStrings) {
                  buffer);
 }
 
-// The alpha of every pixel of the icon as the system decodes it, top row
-// first.
-std::vector<BYTE> LoadedAlpha(HICON icon, int size) {
-    ICONINFO info{};
-    if (!GetIconInfo(icon, &info))
-        return {};
+// The alpha of every pixel of an icon's colour bitmap as the system decoded
+// it, top row first; empty when it could not be read.
+std::vector<BYTE> BitmapAlpha(HBITMAP colour, int size) {
     BITMAPINFO format{};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = size;
@@ -698,11 +695,8 @@ std::vector<BYTE> LoadedAlpha(HICON icon, int size) {
     format.bmiHeader.biBitCount = 32;
     std::vector<BYTE> bgra(static_cast<size_t>(size) * size * 4);
     HDC screen = GetDC(nullptr);
-    const int rows =
-        GetDIBits(screen, info.hbmColor, 0, size, bgra.data(), &format, DIB_RGB_COLORS);
+    const int rows = GetDIBits(screen, colour, 0, size, bgra.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
     if (rows != size)
         return {};
     std::vector<BYTE> alpha;
@@ -768,9 +762,9 @@ TEST_F(Resources, IconHas32BitImagesForEveryDpi) {
         GetObjectA(info.hbmColor, sizeof bm, &bm);
         EXPECT_EQ(size, bm.bmWidth);
         EXPECT_EQ(size, bm.bmHeight);
+        const std::vector<BYTE> alpha = BitmapAlpha(info.hbmColor, size);
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
-        const std::vector<BYTE> alpha = LoadedAlpha(icon, size);
         DestroyIcon(icon);
         ASSERT_EQ(static_cast<size_t>(size) * size, alpha.size());
         EXPECT_EQ(0, alpha[0]) << "corner";
